@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
+# UBSan) and a bounded fuzzing run. Tests that need a window run under an Xvfb server started here.
+# Usage: tools/test.sh        (from anywhere; builds in build/ and build-asan/ of the project)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+JOBS=${JOBS:-$(nproc)}
+
+bash tools/setup.sh || { echo "setup failed" >&2; exit 1; }
+
+build() { # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    cmake --build "$ROOT/$dir" -j "$JOBS" 2>&1 | grep -E 'warning|error|Error' ; return "${PIPESTATUS[0]}"
+}
+
+echo "== build (plain)"
+build build || { echo "build failed" >&2; exit 1; }
+echo "== build (sanitizers)"
+build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+
+# A private X server for the window tests.
+for n in $(seq 91 140); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+trap 'kill $XVFB_PID 2>/dev/null' EXIT
+export DISPLAY=":$n"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+export SDL_AUDIODRIVER=dummy
+export LIBGL_ALWAYS_SOFTWARE=1
+
+passed=0; failed=0
+run_ctest() { # dir, label
+  local log; log=$(mktemp)
+  echo "== tests ($2)"
+  ctest --test-dir "$ROOT/$1" --output-on-failure -j "$JOBS" --timeout 300 2>&1 | tee "$log" | grep -v -E '^\s*[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'
+  local line; line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  local total f
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line"); f=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  if [[ -z "$line" ]]; then failed=$((failed + 1)); else passed=$((passed + total - f)); failed=$((failed + f)); fi
+  rm -f "$log"
+}
+
+run_ctest build plain
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
+run_ctest build-asan sanitizers
+
+if [[ -x tests/fuzz/run.sh ]]; then
+  echo "== fuzzing"
+  if bash tests/fuzz/run.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+fi
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
