@@ -1,0 +1,34 @@
+// driver.h - the platform layer over SDL 1.2: window and OpenGL context, input translation.
+//
+//   driver_init();            // SDL, joysticks, sound engine
+//   video_reset();            // (re)open the window, graphics context and font table, fit the view
+//   Event e; while (driver_poll(e)) game_event(game, e);
+//   driver_quit();
+#pragma once
+#include <cstdint>
+#include "app/event.h"
+#include "util/zev_var.h"
+
+struct SDL_Surface;
+
+// The platform record: one instance, created by driver_init(), freed by driver_quit().
+struct Driver {
+    int32_t width;       // window size in pixels, 0 until a mode is set
+    int32_t height;
+    float aspect;        // width / height (integer quotient) once a mode is set; 1.0 before
+    const char *name;    // application name; names the per-user directory
+    char title[256];     // window caption
+    int32_t tick_rate;   // ticks per second for the tick timer
+    var data;            // the parsed data.json (app/files.h data_catalogue)
+};
+
+extern Driver *driver;   // null outside driver_init() .. driver_quit()
+
+void driver_init();
+void driver_quit();
+SDL_Surface *_try_init_video(int32_t w, int32_t h);
+void init_video();
+void video_reset();
+void view_fit();
+int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
+int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)

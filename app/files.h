@@ -1,0 +1,21 @@
+// files.h - where the program's files are and how they are read.
+//
+// Assets come from the data directory "./data" (relative to the working directory) through the
+// catalogue data.json, parsed once by data_catalogue(). state.dat and settings.dat are optional raw
+// images of the application record and its settings in the per-user directory; they are read at
+// start-up when present and never written.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "util/zev_var.h"
+
+struct Settings;
+
+const char *data_dir();        // "./data"; static buffer, valid until the next call
+const char *user_dir();        // per-user directory (created with its parents); static buffer
+int32_t user_file_read(const char *name, void *buffer, int32_t limit);  // bytes read, 0 for none
+std::string data_json_text();  // whole data.json, empty when missing
+var &data_catalogue();         // the parsed catalogue, parsed on first use
+void settings_tags(Settings &s);
+int32_t net_init();            // 0 on success, -1 on failure
+void net_quit();

@@ -1,0 +1,49 @@
+// font.h - bitmap fonts, text layout and the word censor.
+//
+// A font is one texture of 256 glyph pictures (one per byte value) plus placement numbers, all
+// from a catalogue entry. Every text operation censors its text first (same length, listed words
+// become '*'). Glyphs are drawn in the current colour (gfx_color).
+//
+//   int f = font_load("font1");                     // 0 when missing: measures 0, draws nothing
+//   float w = font_width(f, "HELLO");
+//   font_draw(f, text, x, y, 768, 0);               // wrap at 768, centre each line
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include "gfx/gfx.h"
+
+struct Font {
+    int32_t id;
+    int32_t tex;            // texture slot of the glyph sheet
+    GfxRect rects[256];     // glyph b's picture in the texture, pixels
+    GfxRect shapes[256];    // x, y: picture offset from the pen; w: advance
+    float height;           // line height
+    GfxRect rect;           // w, h: the texture's pixel size
+};
+
+enum { FONT_MAX = 256, TEXT_MAX_LINES = 32 };
+
+struct FontTable {
+    var root;
+    std::map<std::string, int32_t> cache;
+    Font fonts[FONT_MAX];
+    int32_t count;          // index the next font gets; starts at 1
+};
+
+struct TextLine { int32_t start, end, width; };
+struct TextLines { int32_t count; TextLine lines[TEXT_MAX_LINES]; };
+
+extern FontTable *font_table;   // null when there is no table
+
+void font_table_create();
+void font_table_destroy();
+int32_t font_load(const char *name);
+const char *text_censor(const char *text);
+void font_lines(int32_t font, const char *text, float width, TextLines &lines);
+float font_width(int32_t font, const char *text);
+float font_height(int32_t font, const char *text, float width);
+void font_draw(int32_t font, const char *text, float x, float y, float width, int32_t align);
+void font_run(int32_t font, const char *text, float x, float y);
+GfxRect font_caret(int32_t font, const char *text, int32_t pos, float width);
+int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float width);

@@ -1,0 +1,75 @@
+// gfx.h - the graphics context: view, textures and atlas images, quad drawing with software clipping.
+//
+// The context is rebuilt by every video reset (app/driver.h video_reset), which voids every slot
+// number handed out before: look textures and images up again by name after a reset.
+//
+//   int ball = gfx_img_load("ball");            // 0 when missing: drawing slot 0 draws nothing
+//   gfx_view();                                  // once per frame, before drawing
+//   gfx_draw_img(ball, 100, 100, 0, 0);          // 0 size: the image's own frame size
+//   gfx_clip_push(200, 100); ... gfx_clip_pop(); // everything drawn between is cut in software
+//
+// All colours are premultiplied by alpha (blend ONE, ONE_MINUS_SRC_ALPHA).
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include "util/zev_var.h"
+
+struct GfxRect { float x, y, w, h; };
+
+struct GfxTexture {
+    int32_t id;     // its own slot
+    uint32_t gl;    // OpenGL texture name, 0 when the file did not load
+    GfxRect rect;   // from the catalogue; w, h are the pixel size texture coordinates divide by
+};
+
+struct GfxImage {
+    int32_t id;     // its own slot
+    int32_t tex;    // texture slot of its atlas
+    GfxRect rect;   // its pixels inside the texture
+    GfxRect shape;  // x, y: where rect sits in the untrimmed frame; w, h: the frame's size
+};
+
+enum { GFX_MAX_TEXTURES = 256, GFX_MAX_IMAGES = 2048, GFX_MAX_CLIPS = 8 };
+
+struct Gfx {
+    float view_w, view_h;   // canvas size
+    float view_rot;         // degrees
+    float view_scale;       // set by view_fit()
+    float input_rect[4];    // written by the text field; read by nobody here
+    var img_data;
+    std::map<std::string, int32_t> img_cache;
+    GfxImage imgs[GFX_MAX_IMAGES];
+    int32_t img_next;
+    var tex_data;
+    std::map<std::string, int32_t> tex_cache;
+    GfxTexture texs[GFX_MAX_TEXTURES];
+    int32_t tex_next;
+    float origin[2];                 // sum of the live gfx_translate calls
+    GfxRect clips[GFX_MAX_CLIPS + 1]; // clip rectangles 1..8, in origin-including coordinates
+    int32_t clip_depth;
+};
+
+extern Gfx *gfx;   // null when there is no context
+
+void gfx_init();
+void gfx_destroy();
+int32_t gfx_tex_load(const char *name);   // texture slot, 0 for none
+int32_t gfx_img_load(const char *name);   // image slot, 0 for none
+uint32_t driver_tex_load(const char *file);  // file relative to the data directory -> GL name, 0 on failure
+GfxRect read_rect(var &v);
+
+// Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.
+struct GfxPoint { float x, y, dx, dy; };
+void gfx_view();
+GfxPoint gfx_unproject(float px, float py, float dx, float dy);  // window pixels -> canvas units
+void gfx_draw_img(int32_t img, float x, float y, float w, float h);
+void gfx_draw_img_part(int32_t img, float fx, float fy, float fw, float fh, float x, float y, float w, float h);
+void gfx_draw_box(int32_t img, int32_t x, int32_t y, int32_t w, int32_t h, int32_t border);
+void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h);
+void gfx_color(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+void gfx_draw_tex(uint32_t gl, int32_t y);
+void gfx_translate(int32_t x, int32_t y);
+void gfx_clip_push(int32_t w, int32_t h);
+void gfx_clip_pop();
+bool gfx_clip(GfxRect &a, GfxRect *t);   // cut a (and t in proportion) to the top clip rectangle

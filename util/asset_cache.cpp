@@ -1,0 +1,38 @@
+#include "util/asset_cache.h"
+
+#include <cstdio>
+#include "app/files.h"
+
+void AssetCache::create() {
+    root = data_catalogue();
+    names.clear();
+}
+
+void AssetCache::destroy() {
+    names.clear();
+    root = var();
+}
+
+bool AssetCache::find(const char *name, int32_t *handle) const {
+    auto it = names.find(name);
+    if (it == names.end()) return false;
+    *handle = it->second;
+    return true;
+}
+
+bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index) {
+    if (kind.trying) fprintf(stderr, kind.trying, name);
+    if (!root.has(name)) {
+        fprintf(stderr, kind.missing, name);
+        names[name] = 0;
+        return false;
+    }
+    if (kind.loading) fprintf(stderr, kind.loading, name, index);
+    return true;
+}
+
+const char *asset_path(var &entry) {
+    static char path[1024];
+    snprintf(path, sizeof path, "%s/%s", data_dir(), entry["fname"].str().c_str());
+    return path;
+}

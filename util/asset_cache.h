@@ -1,0 +1,54 @@
+// asset_cache.h - asset lookup by catalogue name, one cache per asset kind.
+//
+// Every loader (samples, streams, textures, images, fonts) follows one protocol:
+//   1. a name already in the cache returns its handle at once, 0 included, silently;
+//   2. print the kind's "trying" message;
+//   3. a name missing from the catalogue prints the "missing" message and caches 0;
+//   4. print the "loading" message (kinds that number their results print the index to be given);
+//   5. run the kind's load step on the entry and cache its result, 0 included (never retried).
+//
+//   static const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n",
+//                                     "doing load sample %s\n"};
+//   AssetCache cache;  cache.create();
+//   int h = cache.lookup(name, kSample, -1, [](var &entry) { return load(asset_path(entry)); });
+//   cache.destroy();
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include "util/zev_var.h"
+
+struct AssetKind {
+    const char *trying;   // printf format with the name, or null for no message
+    const char *missing;  // printf format with the name
+    const char *loading;  // printf format with the name (and the index for numbered kinds), or null
+};
+
+struct AssetCache {
+    var root;                               // handle on the parsed catalogue
+    std::map<std::string, int32_t> names;   // name -> handle; 0 = not available
+
+    void create();    // takes a handle on data_catalogue() (parsing data.json if needed)
+    void destroy();   // forgets every name and lets go of the catalogue
+
+    // Runs the protocol above. `index` is printed as the second value of the loading message
+    // (pass -1 for kinds whose message has none). `load` gets the entry and returns the handle.
+    template <class Load>
+    int32_t lookup(const char *name, const AssetKind &kind, int32_t index, Load &&load);
+
+    bool find(const char *name, int32_t *handle) const;  // step 1
+    bool announce(const char *name, const AssetKind &kind, int32_t index);  // steps 2-4; false: missing
+};
+
+// "%s/%s" of the data directory and the entry's "fname" (a static buffer, valid until the next call).
+const char *asset_path(var &entry);
+
+template <class Load>
+int32_t AssetCache::lookup(const char *name, const AssetKind &kind, int32_t index, Load &&load) {
+    int32_t handle = 0;
+    if (find(name, &handle)) return handle;
+    if (!announce(name, kind, index)) return 0;
+    handle = load(root[name]);
+    names[name] = handle;
+    return handle;
+}
