@@ -1,0 +1,15 @@
+// zev_json.h - JSON text to `var` trees (objects -> dict, arrays -> list, strings -> string,
+// numbers and true/false -> number, null -> none). Comments "/* */" are allowed.
+//
+// USAGE
+//   var doc;
+//   int bad = json_parse(doc, text, length); // 0 ok, 1 after a syntax-error line on stderr
+//
+// - The text ends at `length` bytes or at the first zero byte.
+// - The top level must be an object or array; nesting deeper than 16 is a syntax error.
+// - On error `out` keeps the partial tree built so far; empty text leaves `out` unchanged.
+// - Integers that do not fit 32 bits are kept as the nearest double, not wrapped.
+#pragma once
+#include "util/zev_var.h"
+
+int json_parse(var& out, const char* text, int length);
