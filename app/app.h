@@ -1,0 +1,85 @@
+// app.h - the application record, its states and the frame loop's tick timer.
+//
+//   Game game{};                  // one record for the whole run (SDL_main owns it)
+//   game_init(&game);             // SDL, files, video, sound caches, music; Menu becomes current
+//   while (!game.quit) {          // one frame per pass (app/loop.cpp)
+//       Event e; while (driver_poll(e)) game_event(&game, e);
+//       for (int n = ticks_due(); n > 0; n--) if (State *s = current_state(&game)) s->update();
+//       ... clear, current_state(&game)->paint(), swap
+//   }
+//   game_shutdown(&game);
+//
+// Game and Settings are plain records whose byte images are the per-user files state.dat and
+// settings.dat (little-endian): their layouts are fixed and checked below.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include "app/event.h"
+#include "game/level.h"
+
+// settings.dat: volumes, identity texts and the two mode flags (276 bytes).
+struct Settings {
+    int32_t version;        // 1 after start-up
+    char ident[128];        // zero-terminated
+    int32_t music_volume;   // percent
+    int32_t sound_volume;   // percent
+    char ident_tag[64];     // "g:" + ident, rebuilt at every start
+    char stamp[64];         // "time|<seconds>", made at start when empty
+    int32_t reserved_mode;  // -1 by default, never read
+    int32_t screen_mode;    // 1 or -1, flipped by the screen chord
+};
+
+// The application record; state.dat is its byte image (10552 bytes).
+struct Game {
+    int32_t version;        // 1 after start-up; state.dat is used only when it holds 1
+    int32_t state;          // id of the current state (1..4)
+    int32_t reserved[2];
+    Level level;            // the play field (game/level.h)
+    Settings settings;
+    int32_t quit;           // nonzero ends the frame loop after the current frame
+    int32_t reactivate;     // nonzero: the next activation redoes the video set-up once
+};
+
+static_assert(sizeof(Settings) == 276, "Settings is 276 bytes");
+static_assert(offsetof(Settings, ident) == 4 && offsetof(Settings, music_volume) == 132 &&
+              offsetof(Settings, sound_volume) == 136 && offsetof(Settings, ident_tag) == 140 &&
+              offsetof(Settings, stamp) == 204 && offsetof(Settings, reserved_mode) == 268 &&
+              offsetof(Settings, screen_mode) == 272, "Settings field offsets");
+static_assert(sizeof(Game) == 10552, "Game is 10552 bytes");
+static_assert(offsetof(Game, level) == 16 && offsetof(Game, settings) == 10268 &&
+              offsetof(Game, quit) == 10544 && offsetof(Game, reactivate) == 10548, "Game field offsets");
+
+// A screen of the application. Every operation does nothing unless a state overrides it.
+class State {
+public:
+    virtual void enter() {}          // became current; again after a video reset or reactivation
+    virtual void leave() {}          // stops being current; once more at shutdown
+    virtual void paint() {}          // once per frame after the clear
+    virtual void event(Event e) { (void)e; }
+    virtual void update() {}         // once per tick
+    virtual ~State() {}
+};
+
+enum { STATE_TEST = 1, STATE_MENU = 2, STATE_PLAY = 3, STATE_FAIL = 4 };
+
+extern std::map<int32_t, State *> state_registry;  // id -> state; a lookup of a new id adds null
+extern uint8_t keys[512];                          // 1 while the key code is held (game_event)
+
+State *current_state(Game *game);         // registry entry of game->state (may be null)
+void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
+void register_states(Game *game);         // Test 1, Menu 2, Play 3, Fail 4
+void game_init(Game *game);
+void game_event(Game *game, Event e);
+void game_shutdown(Game *game);
+
+int SDL_main(int argc, char **argv);      // the program: start-up, frame loop, shutdown; returns 0
+
+// Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame
+// runs (1..8); the tick rate is driver->tick_rate (60 when there is no driver or no rate).
+// tick_length(ms, k) is the whole length of tick k for a nominal length ms (17, 16, 17, 16, 16, ...).
+int32_t ticks_due();
+int32_t tick_length(float ms, int32_t k);
+extern uint32_t (*tick_clock)();           // millisecond clock; SDL_GetTicks by default
+extern void (*tick_sleep)(uint32_t ms);    // sleep; SDL_Delay by default
+void ticks_restart();                      // forget the timer's state (tests)

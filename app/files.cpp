@@ -1,0 +1,123 @@
+// files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
+#include "app/files.h"
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include "app/app.h"
+#include "app/driver.h"
+#include "util/zev_json.h"
+
+static int32_t net_ready = 0;  // 1 while the socket layer counts as started
+
+const char *data_dir() {
+    static char dir[512];
+    snprintf(dir, sizeof dir, "%s", "./data");
+    return dir;
+}
+
+// mkdir -p: creates every missing folder of path; failures (mostly "exists") are ignored.
+static void make_dirs(const char *path) {
+    char buf[512];
+    snprintf(buf, sizeof buf, "%s", path);
+    for (char *p = buf + 1; *p; p++) {
+        if (*p != '/') continue;
+        *p = 0;
+        mkdir(buf, 0755);
+        *p = '/';
+    }
+    mkdir(buf, 0755);
+}
+
+// $APPDATA/<name> when APPDATA is set, else $XDG_DATA_HOME/<name>, else ~/.local/share/<name>.
+const char *user_dir() {
+    static char dir[512];
+    const char *name = driver && driver->name ? driver->name : "GameName";
+    const char *appdata = getenv("APPDATA");
+    const char *xdg = getenv("XDG_DATA_HOME");
+    const char *home = getenv("HOME");
+    if (appdata && *appdata) snprintf(dir, sizeof dir, "%s/%s", appdata, name);
+    else if (xdg && *xdg) snprintf(dir, sizeof dir, "%s/%s", xdg, name);
+    else snprintf(dir, sizeof dir, "%s/.local/share/%s", home && *home ? home : ".", name);
+    make_dirs(dir);
+    return dir;
+}
+
+// Size of a regular file, 0 when it is missing or not a regular file.
+static long file_size(const char *path) {
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    return (long)st.st_size;
+}
+
+int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
+    if (!name || !buffer || limit < 0) return 0;
+    char path[1024];
+    snprintf(path, sizeof path, "%s/%s", user_dir(), name);
+    long size = file_size(path);
+    if (size > limit) {
+        fprintf(stderr, "%s is too large\n", name);
+        return 0;
+    }
+    FILE *f = fopen(path, "rb");
+    if (!f) {
+        fprintf(stderr, "file not found: %s\n", path);
+        return 0;
+    }
+    // A file that shrank since stat() gives fewer bytes: report what was really read.
+    size_t got = size > 0 ? fread(buffer, 1, (size_t)size, f) : 0;
+    fclose(f);
+    return (int32_t)got;
+}
+
+std::string data_json_text() {
+    char path[1024];
+    snprintf(path, sizeof path, "%s/%s", data_dir(), "data.json");
+    long size = file_size(path);
+    std::string text;
+    FILE *f = fopen(path, "rb");
+    if (!f) return text;
+    if (size > 0) {
+        text.resize((size_t)size);
+        text.resize(fread(&text[0], 1, (size_t)size, f));  // keep only the bytes really read
+    }
+    fclose(f);
+    return text;
+}
+
+var &data_catalogue() {
+    if (!driver) {  // no platform record: nothing to keep a catalogue in
+        static var none;
+        none = var();
+        return none;
+    }
+    if (driver->data.type() == VAR_NONE) {
+        std::string text = data_json_text();
+        if (!text.empty() && text.size() < (size_t)INT32_MAX)
+            json_parse(driver->data, text.data(), (int)text.size());
+    }
+    return driver->data;
+}
+
+void settings_tags(Settings &s) {
+    // The fields come from a file: make both texts end inside their fields before reading them.
+    s.ident[sizeof s.ident - 1] = 0;
+    s.stamp[sizeof s.stamp - 1] = 0;
+    // "g:" + ident, cut to fit its 64 bytes (61 characters of ident at most).
+    int keep = (int)strnlen(s.ident, sizeof s.ident_tag - 3);
+    snprintf(s.ident_tag, sizeof s.ident_tag, "g:%.*s", keep, s.ident);
+    if (s.stamp[0] == 0)
+        snprintf(s.stamp, sizeof s.stamp, "time|%ld", (long)(int32_t)time(nullptr));
+}
+
+// No socket is ever opened: the layer counts as started and needs no clean-up.
+int32_t net_init() {
+    net_ready = 1;
+    return 0;
+}
+
+void net_quit() { net_ready = 0; }
