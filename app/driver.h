@@ -10,6 +10,7 @@
 #include "util/zev_var.h"
 
 struct SDL_Surface;
+union SDL_Event;
 
 // The platform record: one instance, created by driver_init(), freed by driver_quit().
 struct Driver {
@@ -32,3 +33,10 @@ void video_reset();
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)
+// The translation driver_poll applies to one SDL event (e is cleared first). Touches nothing but
+// joy_axes, so tests can feed it hand-made SDL_Event records.
+void driver_translate(const SDL_Event &ev, Event &e);
+
+// Last value of every joystick axis (joysticks 0..255, axes 0..7), zero-filled on the first axis event.
+enum { JOY_MAX = 256, JOY_AXES = 8 };
+extern int32_t joy_axes[JOY_MAX][JOY_AXES];

@@ -1,0 +1,123 @@
+// app.cpp - the application record's start-up and shutdown, the states registry and the dispatcher.
+#include "app/app.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+#include "app/driver.h"
+#include "app/files.h"
+#include "game/states.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "sound/sound.h"
+
+std::map<int32_t, State *> state_registry;
+uint8_t keys[512];
+
+State *current_state(Game *game) { return state_registry[game->state]; }
+
+void change_state(Game *game, int32_t id) {
+    if (State *old = current_state(game)) old->leave();
+    game->state = id;
+    if (State *now = current_state(game)) now->enter();  // an id without a state is never called
+}
+
+void register_states(Game *game) {
+    state_registry[STATE_TEST] = new Test(game);
+    state_registry[STATE_MENU] = new Menu(game);
+    state_registry[STATE_PLAY] = new Play(game);
+    state_registry[STATE_FAIL] = new Fail(game);
+}
+
+void game_init(Game *game) {
+    register_states(game);
+    driver_init();
+    driver->name = "GameName";
+    snprintf(driver->title, sizeof driver->title, "%s", "GLITZ FALL!! FEST 2012 GRAB BAG - RONAN VESK - OLAF TREMM");
+
+    memset(game, 0, sizeof *game);
+    user_file_read("state.dat", game, (int32_t)sizeof *game);
+    if (game->version != 1) memset(game, 0, sizeof *game);
+
+    Settings &s = game->settings;
+    memset(&s, 0, sizeof s);
+    user_file_read("settings.dat", &s, (int32_t)sizeof s);
+    if (s.version < 1) {
+        s.music_volume = 50;
+        s.sound_volume = 50;
+    }
+    if (s.reserved_mode == 0) s.reserved_mode = -1;
+    if (s.screen_mode == 0) s.screen_mode = 1;
+    s.version = 1;
+    settings_tags(s);
+
+    game->version = 1;
+    game->quit = 0;
+    driver->tick_rate = 60;
+    net_init();
+    video_reset();
+    sound_caches_create();
+    game->state = STATE_MENU;
+    SDL_EnableKeyRepeat(0, 0);
+    music = stream_open("music");
+    stream_play(music, s.music_volume / 100.0f, 0.0f);
+    change_state(game, game->state);
+    fprintf(stderr, "sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
+    fprintf(stderr, "sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));
+}
+
+void game_event(Game *game, Event e) {
+    // The chords read the modifiers the key event carries: the live modifier state may already
+    // have moved on when several key events were queued before this frame.
+    bool chord_mod = (e.button & (MOD_CTRL | MOD_ALT | MOD_META)) != 0;
+    switch (e.type) {
+    case EV_KEYDOWN:
+        if (e.key >= 0 && e.key < 512) keys[e.key] = 1;
+        if (e.key == KEY_F && chord_mod) {
+            game->settings.screen_mode = game->settings.screen_mode == 1 ? -1 : 1;
+            game_event(game, event_make(EV_RESET));
+            return;
+        }
+        if (e.key == KEY_Q && chord_mod) {
+            game_event(game, event_make(EV_CLOSE));
+            game->quit = 1;
+            return;
+        }
+        break;
+    case EV_KEYUP:
+        if (e.key >= 0 && e.key < 512) keys[e.key] = 0;
+        break;
+    case EV_RESET:
+        video_reset();
+        change_state(game, game->state);  // leave() and enter() the current state again
+        break;
+    case EV_ACTIVE:
+        if (e.code == 1 && (e.button & 4) && e.key && game->reactivate) {
+            game->reactivate ^= 1;
+            video_reset();
+            if (State *s = current_state(game)) s->enter();
+        }
+        break;
+    default:
+        break;
+    }
+    if (e.type == EV_MOUSEDOWN || e.type == EV_MOUSEMOVE || e.type == EV_MOUSEUP) {
+        GfxPoint p = gfx_unproject(e.win_pos[0], e.win_pos[1], e.win_rel[0], e.win_rel[1]);
+        e.pos[0] = p.x;
+        e.pos[1] = p.y;
+        e.rel[0] = p.dx;
+        e.rel[1] = p.dy;
+    }
+    if (State *s = current_state(game)) s->event(e);
+}
+
+void game_shutdown(Game *game) {
+    if (State *s = current_state(game)) s->leave();
+    sound_caches_destroy();
+    font_table_destroy();
+    font_table = nullptr;
+    gfx_destroy();
+    gfx = nullptr;
+    net_quit();
+    driver_quit();
+}

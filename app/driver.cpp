@@ -1,0 +1,145 @@
+// driver.cpp - the platform layer: SDL start and stop, joysticks, the window and its fallbacks.
+#include "app/driver.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "sound/sound.h"
+
+void driver_init() {
+    driver = new Driver();  // zero-filled
+    driver->aspect = 1.0f;
+    driver->data = var();
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO);  // a failure shows up later as "no window"
+    const SDL_version *v = SDL_Linked_Version();
+    printf("SDL Runtime Version: %u.%u.%u\n", v->major, v->minor, v->patch);
+    printf("SDL Compile Version: %u.%u.%u\n", 1, 2, 15);
+    printf("SDL_BYTEORDER == SDL_LIL_ENDIAN\n");
+    fflush(stdout);
+
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    fprintf(stderr, "== joystick init.............\n");
+    SDL_JoystickEventState(SDL_ENABLE);
+    for (int i = 0; i < SDL_NumJoysticks(); i++) {
+        fprintf(stderr, "opening joystick : %d\n", i);
+        SDL_JoystickOpen(i);  // stays open until SDL_Quit
+    }
+    sound_init();
+}
+
+void driver_quit() {
+    sound_quit();
+    SDL_Quit();
+    delete driver;  // releases the parsed catalogue with it
+    driver = nullptr;
+}
+
+SDL_Surface *_try_init_video(int32_t w, int32_t h) {
+    fprintf(stderr, "_try_init_video(%d,%d,%d)\n", w, h, 0);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_InitSubSystem(SDL_INIT_VIDEO);
+    SDL_EnableUNICODE(1);
+    SDL_EnableKeyRepeat(500, 30);
+    if (driver && driver->title[0]) SDL_WM_SetCaption(driver->title, driver->title);
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    fprintf(stderr, "VideoInfo->vfmt->BitsPerPixel:%d\n", info && info->vfmt ? info->vfmt->BitsPerPixel : 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_Surface *s = SDL_SetVideoMode(w, h, 0, SDL_OPENGL);
+    fprintf(stderr, "res: %d\n", s ? 1 : 0);
+    if (s) {
+        static const struct { SDL_GLattr attr; const char *fmt; } attrs[] = {
+            {SDL_GL_RED_SIZE, "GL_RED_SIZE:%d\n"},       {SDL_GL_GREEN_SIZE, "GL_GREEN_SIZE:%d\n"},
+            {SDL_GL_BLUE_SIZE, "GL_BLUE_SIZE:%d\n"},     {SDL_GL_ALPHA_SIZE, "GL_ALPHA_SIZE:%d\n"},
+            {SDL_GL_DEPTH_SIZE, "GL_DEPTH_SIZE:%d\n"},   {SDL_GL_BUFFER_SIZE, "GL_BUFFER_SIZE:%d\n"},
+            {SDL_GL_DOUBLEBUFFER, "GL_DOUBLEBUFFER:%d\n"}, {SDL_GL_STENCIL_SIZE, "GL_STENCIL_SIZE:%d\n"},
+        };
+        for (const auto &a : attrs) {
+            int value = 0;
+            SDL_GL_GetAttribute(a.attr, &value);
+            fprintf(stderr, a.fmt, value);
+        }
+    }
+    return s;
+}
+
+// Takes the surface's size as the window size and prints it.
+static void video_size(SDL_Surface *s) {
+    driver->width = s->w;
+    driver->height = s->h;
+    driver->aspect = s->h ? (float)(s->w / s->h) : 1.0f;
+    fprintf(stderr, "res: %d x %d\n", driver->width, driver->height);
+    if (const SDL_VideoInfo *info = SDL_GetVideoInfo())
+        fprintf(stderr, "vinfo: %d x %d\n", info->current_w, info->current_h);
+}
+
+void init_video() {
+    fprintf(stderr, "init_video: %d %d %d %d %d %d %d\n", 1024, 768, 640, 480, 480, 320, 0);
+    int32_t w = 1024, h = 768;
+    SDL_Surface *s = _try_init_video(w, h);
+    if (!s) {
+        fprintf(stderr, "trying at default res ...\n");
+        w = 640, h = 480;
+        s = _try_init_video(w, h);
+    }
+    if (!s) {
+        fprintf(stderr, "trying w/o fullscreen ...\n");
+        s = _try_init_video(w, h);
+    }
+    if (!s) return;
+    if (s->w < 480 || s->h < 320) {
+        fprintf(stderr, "trying at minimum-sized windowed ...\n");
+        w = 480, h = 320;
+        s = _try_init_video(w, h);
+        if (!s) return;
+    }
+    video_size(s);
+    if (s->w != w || s->h != h) {
+        int32_t sw = s->w, sh = s->h;
+        if (SDL_Surface *again = _try_init_video(sw, sh)) video_size(again);
+    }
+}
+
+void video_reset() {
+    if (font_table) {
+        font_table_destroy();
+        font_table = nullptr;
+    }
+    if (gfx) {
+        gfx_destroy();
+        gfx = nullptr;
+    }
+    init_video();
+    if (!SDL_GetVideoSurface()) {
+        // Nothing below can work without a window and its OpenGL context: stop here.
+        fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
+        driver_quit();
+        exit(1);
+    }
+    gfx_init();
+    if (gfx) {
+        gfx->view_w = 1024;
+        gfx->view_h = 768;
+        gfx->view_rot = 0;
+    }
+    font_table_create();
+    view_fit();
+}
+
+void view_fit() {
+    if (!gfx || !driver) return;
+    int32_t vw = (int32_t)gfx->view_w, vh = (int32_t)gfx->view_h, rot = (int32_t)gfx->view_rot;
+    if (vw <= 0 || vh <= 0) return;
+    float sx, sy;
+    if (rot % 180 == 0) {
+        sx = (float)driver->width / vw;
+        sy = (float)driver->height / vh;
+    } else {
+        sx = (float)driver->height / vw;
+        sy = (float)driver->width / vh;
+    }
+    gfx->view_scale = sx < sy ? sx : sy;
+}
