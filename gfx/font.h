@@ -7,11 +7,15 @@
 //   int f = font_load("font1");                     // 0 when missing: measures 0, draws nothing
 //   float w = font_width(f, "HELLO");
 //   font_draw(f, text, x, y, 768, 0);               // wrap at 768, centre each line
+//
+// Text operations share static working storage: the censor's result stays valid until the next
+// text call. A null text reads as "". Font index 0 or out of range measures 0 and draws nothing.
+// Limits: 255 fonts per table (the 256th is refused with a message and index 0), 32 lines per
+// text; lines of any length are drawn (in batches of 256 glyphs), texts of any length censored.
 #pragma once
 #include <cstdint>
-#include <map>
-#include <string>
 #include "gfx/gfx.h"
+#include "util/asset_cache.h"
 
 struct Font {
     int32_t id;
@@ -25,8 +29,7 @@ struct Font {
 enum { FONT_MAX = 256, TEXT_MAX_LINES = 32 };
 
 struct FontTable {
-    var root;
-    std::map<std::string, int32_t> cache;
+    AssetCache cache;       // root: the catalogue; names: font name -> index
     Font fonts[FONT_MAX];
     int32_t count;          // index the next font gets; starts at 1
 };

@@ -9,10 +9,15 @@
 //   gfx_clip_push(200, 100); ... gfx_clip_pop(); // everything drawn between is cut in software
 //
 // All colours are premultiplied by alpha (blend ONE, ONE_MINUS_SRC_ALPHA).
+//
+// Every drawing call is a harmless no-op without a context (gfx null) and for slot numbers out of
+// range or missing (slot 0, a texture that failed to load). Tables hold 2047 images and 255
+// textures per context; a request beyond that prints a message and gives slot 0.
+// The pure geometry at the end (clip, image quads, box parts, unproject) needs no OpenGL.
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <map>
-#include <string>
+#include "util/asset_cache.h"
 #include "util/zev_var.h"
 
 struct GfxRect { float x, y, w, h; };
@@ -37,12 +42,10 @@ struct Gfx {
     float view_rot;         // degrees
     float view_scale;       // set by view_fit()
     float input_rect[4];    // written by the text field; read by nobody here
-    var img_data;
-    std::map<std::string, int32_t> img_cache;
+    AssetCache img_cache;   // root: the catalogue; names: image name -> slot
     GfxImage imgs[GFX_MAX_IMAGES];
     int32_t img_next;
-    var tex_data;
-    std::map<std::string, int32_t> tex_cache;
+    AssetCache tex_cache;   // root: the catalogue; names: texture name -> slot
     GfxTexture texs[GFX_MAX_TEXTURES];
     int32_t tex_next;
     float origin[2];                 // sum of the live gfx_translate calls
@@ -73,3 +76,20 @@ void gfx_translate(int32_t x, int32_t y);
 void gfx_clip_push(int32_t w, int32_t h);
 void gfx_clip_pop();
 bool gfx_clip(GfxRect &a, GfxRect *t);   // cut a (and t in proportion) to the top clip rectangle
+
+// Pure geometry, no context needed: what the drawing calls above compute.
+// Cut a (and t in proportion) to the clip rectangle c: left, right, top, bottom edge in turn.
+bool gfx_clip_rect(const GfxRect &c, GfxRect &a, GfxRect *t);
+// Screen quad of an image's pixels when its frame is stretched to (x, y, w, h); w, h must be
+// resolved (not 0). Gives w = h = 0 for an image without a frame.
+GfxRect gfx_img_quad(const GfxImage &img, float x, float y, float w, float h);
+// Texture rectangle (0..1) of the fraction (fx, fy, fw, fh) of an image on a texture of size tex.w x tex.h.
+GfxRect gfx_img_tex_rect(const GfxImage &img, const GfxRect &tex, float fx, float fy, float fw, float fh);
+// The nine parts of gfx_draw_box, row by row from the top: fraction origin and quad.
+struct GfxBoxPart { float fx, fy; GfxRect quad; };
+void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, GfxBoxPart parts[9]);
+// gfx_unproject for an explicit window size (win_w, win_h) and view.
+GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h, float rot,
+                            float scale, float px, float py, float dx, float dy);
+// Premultiply 8-bit RGBA pixels in place: c = c * a / 255, truncated.
+void gfx_premultiply(uint8_t *rgba, size_t pixels);

@@ -1,0 +1,220 @@
+// draw.cpp - view, transforms and quad drawing with software clipping.
+//
+// Every quad is cut on the CPU against the top clip rectangle (texture rectangle in proportion)
+// and drawn as one 4-vertex triangle strip from arrays on the stack.
+#include "gfx/gfx.h"
+
+#include <cmath>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include "app/driver.h"
+
+// ---- pure geometry --------------------------------------------------------------------------
+
+bool gfx_clip_rect(const GfxRect &c, GfxRect &a, GfxRect *t) {
+    if (!(a.w > 0) || !(a.h > 0)) return false;
+    if (a.x < c.x) {   // left
+        float d = c.x - a.x;
+        if (t) { float k = t->w * d / a.w; t->x += k; t->w -= k; }
+        a.x += d;
+        a.w -= d;
+    }
+    if (!(a.w > 0)) return false;
+    if (c.x + c.w < a.x + a.w) {   // right
+        float e = (a.x + a.w) - (c.x + c.w);
+        if (t) t->w -= t->w * e / a.w;
+        a.w -= e;
+    }
+    if (!(a.w > 0)) return false;
+    if (a.y < c.y) {   // top
+        float d = c.y - a.y;
+        if (t) { float k = t->h * d / a.h; t->y += k; t->h -= k; }
+        a.y += d;
+        a.h -= d;
+    }
+    if (!(a.h > 0)) return false;
+    if (c.y + c.h < a.y + a.h) {   // bottom
+        float e = (a.y + a.h) - (c.y + c.h);
+        if (t) t->h -= t->h * e / a.h;
+        a.h -= e;
+    }
+    return a.h > 0;
+}
+
+GfxRect gfx_img_quad(const GfxImage &img, float x, float y, float w, float h) {
+    const GfxRect &r = img.rect, &s = img.shape;
+    if (s.w == 0 || s.h == 0) return GfxRect{x, y, 0, 0};
+    return GfxRect{x + s.x * w / s.w, y + s.y * h / s.h, w * r.w / s.w, h * r.h / s.h};
+}
+
+GfxRect gfx_img_tex_rect(const GfxImage &img, const GfxRect &tex, float fx, float fy, float fw, float fh) {
+    const GfxRect &r = img.rect;
+    if (tex.w == 0 || tex.h == 0) return GfxRect{0, 0, 0, 0};
+    return GfxRect{(r.x + r.w * fx) / tex.w, (r.y + r.h * fy) / tex.h, r.w * fw / tex.w, r.h * fh / tex.h};
+}
+
+void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, GfxBoxPart parts[9]) {
+    int32_t cw = w / 2 < border ? w / 2 : border;
+    int32_t ch = h / 2 < border ? h / 2 : border;
+    if (cw < 0) cw = 0;   // a negative border or size would turn the corners inside out
+    if (ch < 0) ch = 0;
+    const float third = 1.0f / 3.0f;
+    const float fs[3] = {0.0f, third, 2.0f * third};
+    const int32_t xs[3] = {x, x + cw, x + w - cw}, ws[3] = {cw, w - 2 * cw, cw};
+    const int32_t ys[3] = {y, y + ch, y + h - ch}, hs[3] = {ch, h - 2 * ch, ch};
+    for (int row = 0; row < 3; row++)
+        for (int col = 0; col < 3; col++) {
+            GfxBoxPart &p = parts[row * 3 + col];
+            p.fx = fs[col];
+            p.fy = fs[row];
+            p.quad = GfxRect{(float)xs[col], (float)ys[row], (float)ws[col], (float)hs[row]};
+        }
+}
+
+GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h, float rot,
+                            float scale, float px, float py, float dx, float dy) {
+    if (scale == 0) scale = 1;   // no fitted view yet: treat as 1:1 rather than divide by zero
+    float a = rot * (float)M_PI / 180.0f;
+    float c = cosf(-a), s = sinf(-a);
+    auto T = [&](float wx, float wy, float &x, float &y) {
+        float ux = (wx - win_w * 0.5f) / scale, uy = (wy - win_h * 0.5f) / scale;
+        x = c * ux - s * uy + view_w * 0.5f;
+        y = s * ux + c * uy + view_h * 0.5f;
+    };
+    GfxPoint p;
+    float x2, y2;
+    T(px, py, p.x, p.y);
+    T(px + dx, py + dy, x2, y2);
+    p.dx = x2 - p.x;
+    p.dy = y2 - p.y;
+    return p;
+}
+
+// ---- context calls --------------------------------------------------------------------------
+
+void gfx_view() {
+    if (!gfx || !driver) return;
+    float W = (float)driver->width, H = (float)driver->height;
+    float VW = (float)(int32_t)gfx->view_w, VH = (float)(int32_t)gfx->view_h;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, W, H, 0);
+    glTranslatef(W * 0.5f, H * 0.5f, 0);
+    glScalef(gfx->view_scale, gfx->view_scale, 1);
+    glRotatef(gfx->view_rot, 0, 0, 1);
+    glTranslatef(-VW * 0.5f, -VH * 0.5f, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+GfxPoint gfx_unproject(float px, float py, float dx, float dy) {
+    if (!gfx || !driver) return GfxPoint{px, py, dx, dy};
+    return gfx_unproject_view((float)driver->width, (float)driver->height,
+                              (float)(int32_t)gfx->view_w, (float)(int32_t)gfx->view_h,
+                              gfx->view_rot, gfx->view_scale, px, py, dx, dy);
+}
+
+bool gfx_clip(GfxRect &a, GfxRect *t) {
+    if (!gfx || gfx->clip_depth == 0) return true;
+    if (gfx->clip_depth > GFX_MAX_CLIPS) return false;
+    GfxRect c = gfx->clips[gfx->clip_depth];
+    c.x -= gfx->origin[0];
+    c.y -= gfx->origin[1];
+    return gfx_clip_rect(c, a, t);
+}
+
+void gfx_clip_push(int32_t w, int32_t h) {
+    if (!gfx) return;
+    int32_t d = ++gfx->clip_depth;
+    if (d > GFX_MAX_CLIPS) return;   // too deep: everything stays clipped away until popped
+    GfxRect r = {gfx->origin[0], gfx->origin[1], (float)w, (float)h};
+    if (d >= 2) gfx_clip_rect(gfx->clips[d - 1], r, nullptr);   // an empty cut stays empty
+    gfx->clips[d] = r;
+}
+
+void gfx_clip_pop() {
+    if (gfx && gfx->clip_depth > 0) gfx->clip_depth--;
+}
+
+void gfx_translate(int32_t x, int32_t y) {
+    if (!gfx) return;
+    gfx->origin[0] += (float)x;
+    gfx->origin[1] += (float)y;
+    glTranslatef((float)x, (float)y, 0);
+}
+
+void gfx_color(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    if (!gfx) return;
+    glColor4ub((GLubyte)(r * a / 255), (GLubyte)(g * a / 255), (GLubyte)(b * a / 255), a);
+}
+
+// Clip and draw one textured quad; corners top-left, top-right, bottom-left, bottom-right.
+static void draw_quad(uint32_t gl, GfxRect a, GfxRect t) {
+    if (!gfx_clip(a, &t)) return;
+    const float v[8] = {a.x, a.y, a.x + a.w, a.y, a.x, a.y + a.h, a.x + a.w, a.y + a.h};
+    const float c[8] = {t.x, t.y, t.x + t.w, t.y, t.x, t.y + t.h, t.x + t.w, t.y + t.h};
+    glBindTexture(GL_TEXTURE_2D, gl);
+    glVertexPointer(2, GL_FLOAT, 0, v);
+    glTexCoordPointer(2, GL_FLOAT, 0, c);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+// The image in slot `img` and its texture, or null when there is nothing to draw: no context,
+// slot out of range or never filled, a texture that failed to load or has no size, no frame.
+static const GfxImage *drawable_img(int32_t img, const GfxTexture **tex) {
+    if (!gfx || img <= 0 || img >= GFX_MAX_IMAGES || img >= gfx->img_next) return nullptr;
+    const GfxImage &im = gfx->imgs[img];
+    if (im.tex <= 0 || im.tex >= GFX_MAX_TEXTURES) return nullptr;
+    const GfxTexture &t = gfx->texs[im.tex];
+    if (t.gl == 0 || t.rect.w == 0 || t.rect.h == 0) return nullptr;
+    if (im.shape.w == 0 || im.shape.h == 0) return nullptr;
+    *tex = &t;
+    return &im;
+}
+
+void gfx_draw_img(int32_t img, float x, float y, float w, float h) {
+    const GfxTexture *tex = nullptr;
+    const GfxImage *im = drawable_img(img, &tex);
+    if (!im) return;
+    if (w == 0) w = im->shape.w;
+    if (h == 0) h = im->shape.h;
+    draw_quad(tex->gl, gfx_img_quad(*im, x, y, w, h), gfx_img_tex_rect(*im, tex->rect, 0, 0, 1, 1));
+}
+
+void gfx_draw_img_part(int32_t img, float fx, float fy, float fw, float fh, float x, float y, float w, float h) {
+    if (w == 0 || h == 0) return;
+    const GfxTexture *tex = nullptr;
+    const GfxImage *im = drawable_img(img, &tex);
+    if (!im) return;
+    draw_quad(tex->gl, gfx_img_quad(*im, x, y, w, h), gfx_img_tex_rect(*im, tex->rect, fx, fy, fw, fh));
+}
+
+void gfx_draw_box(int32_t img, int32_t x, int32_t y, int32_t w, int32_t h, int32_t border) {
+    const GfxTexture *tex = nullptr;
+    if (!drawable_img(img, &tex)) return;
+    GfxBoxPart parts[9];
+    gfx_box_parts(x, y, w, h, border, parts);
+    const float third = 1.0f / 3.0f;
+    for (const GfxBoxPart &p : parts)
+        gfx_draw_img_part(img, p.fx, p.fy, third, third, p.quad.x, p.quad.y, p.quad.w, p.quad.h);
+}
+
+void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (!gfx) return;
+    GfxRect a = {(float)x, (float)y, (float)w, (float)h};
+    if (!gfx_clip(a, nullptr)) return;
+    glColor4ub((GLubyte)((rgb >> 16) & 255), (GLubyte)((rgb >> 8) & 255), (GLubyte)(rgb & 255), 255);
+    const float v[8] = {a.x, a.y, a.x + a.w, a.y, a.x, a.y + a.h, a.x + a.w, a.y + a.h};
+    glDisable(GL_TEXTURE_2D);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, v);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glEnable(GL_TEXTURE_2D);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glColor4ub(255, 255, 255, 255);
+}
+
+void gfx_draw_tex(uint32_t gl, int32_t y) {
+    if (!gfx || gl == 0) return;
+    draw_quad(gl, GfxRect{800, (float)y, 100, 100}, GfxRect{0, 0, 1, 1});
+}

@@ -1,0 +1,252 @@
+// font.cpp - the font table, line breaking, measuring, drawing and the caret queries.
+#include "gfx/font.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <GL/gl.h>
+
+FontTable *font_table = nullptr;
+
+static const AssetKind kFontKind = {"trying load font %s\n", "unable to find font %s\n",
+                                    "doing load font %s (%d)\n"};
+static const AssetKind kFontFullKind = {"trying load font %s\n", "unable to find font %s\n", nullptr};
+
+static const Font kNoFont = {};   // what index 0 and every index out of range read as
+
+static const Font &font_at(int32_t font) {
+    if (!font_table || font <= 0 || font >= FONT_MAX) return kNoFont;
+    return font_table->fonts[font];
+}
+
+static inline float advance(const Font &f, unsigned char b) { return f.shapes[b].w; }
+
+// Truncation toward zero that stays defined for any float from an untrusted catalogue.
+static int64_t trunc_i64(float v) {
+    if (!(v == v)) return 0;   // NaN
+    if (v > 1e13f) return (int64_t)1e13;
+    if (v < -1e13f) return -(int64_t)1e13;
+    return (int64_t)v;
+}
+static int32_t trunc_i32(float v) {
+    int64_t t = trunc_i64(v);
+    return t > INT32_MAX ? INT32_MAX : t < INT32_MIN ? INT32_MIN : (int32_t)t;
+}
+
+// ---- the table ------------------------------------------------------------------------------
+
+void font_table_create() {
+    if (font_table) font_table_destroy();
+    font_table = new FontTable();   // value-initialised: every record zero
+    font_table->cache.create();
+    font_table->count = 1;
+}
+
+void font_table_destroy() {
+    if (!font_table) return;
+    font_table->cache.destroy();
+    delete font_table;
+    font_table = nullptr;
+}
+
+// Reads up to 256 rectangles from a list value; anything but a list leaves them zero.
+static void read_rects(var &list, GfxRect *out) {
+    if (list.type() != VAR_LIST) return;
+    for (int b = 0; b < 256; b++) out[b] = read_rect(list[b]);
+}
+
+int32_t font_load(const char *name) {
+    if (!font_table || !name) return 0;
+    AssetCache &cache = font_table->cache;
+    int32_t index = 0;
+    if (cache.find(name, &index)) return index;
+    bool full = font_table->count >= FONT_MAX;
+    if (!cache.announce(name, full ? kFontFullKind : kFontKind, font_table->count)) return 0;
+    if (full) {
+        fprintf(stderr, "font table full (%d), not loading font %s\n", FONT_MAX - 1, name);
+        cache.names[name] = 0;
+        return 0;
+    }
+    index = font_table->count;
+    cache.names[name] = index;
+    var &entry = cache.root[name];
+    Font &f = font_table->fonts[index];
+    f.id = index;
+    f.height = (float)entry["height"].num();
+    std::string tex_name = entry["texture"].str();
+    f.tex = gfx_tex_load(tex_name.c_str());
+    f.rect = read_rect(entry["rect"]);
+    read_rects(entry["rects"], f.rects);
+    read_rects(entry["shapes"], f.shapes);
+    font_table->count++;
+    return cache.names[name];
+}
+
+// ---- layout ---------------------------------------------------------------------------------
+
+static void lines_of(const Font &f, const char *t, float width, TextLines &out) {
+    out.count = 0;
+    size_t n = strlen(t);
+    size_t start = 0, brk = 0;   // brk: index of the remembered space, 0 for none
+    int32_t brk_width = 0;
+    float w = 0;
+    for (size_t i = 0; i <= n;) {
+        unsigned char c = (unsigned char)t[i];
+        int32_t line_width;
+        if (c == '\n' || c == 0) {
+            line_width = trunc_i32(w);
+        } else if (width != 0 && w + advance(f, c) > width) {
+            if (brk) {
+                i = brk;
+                c = (unsigned char)t[i];
+                line_width = brk_width;
+            } else {
+                line_width = trunc_i32(w);
+            }
+        } else {
+            if (c == ' ') {
+                brk = i;
+                brk_width = trunc_i32(w);
+            }
+            w += advance(f, c);
+            i++;
+            continue;
+        }
+        out.lines[out.count++] = TextLine{(int32_t)start, (int32_t)i, line_width};
+        if (out.count == TEXT_MAX_LINES) return;
+        w = 0;
+        brk = 0;
+        if (c == ' ' || c == '\n' || c == 0) i++;   // the break character belongs to no line
+        start = i;                                   // else the glyph that overflowed opens the next
+    }
+}
+
+void font_lines(int32_t font, const char *text, float width, TextLines &lines) {
+    lines_of(font_at(font), text ? text : "", width, lines);
+}
+
+float font_width(int32_t font, const char *text) {
+    const Font &f = font_at(font);
+    const char *t = text_censor(text);
+    float w = 0;
+    for (; *t; t++) w += advance(f, (unsigned char)*t);
+    return ceilf(w);
+}
+
+float font_height(int32_t font, const char *text, float width) {
+    const Font &f = font_at(font);
+    if (!text || width == 0) return f.height;
+    TextLines lines;
+    lines_of(f, text_censor(text), width, lines);
+    return f.height * (float)lines.count;
+}
+
+GfxRect font_caret(int32_t font, const char *text, int32_t pos, float width) {
+    const Font &f = font_at(font);
+    const char *t = text_censor(text);
+    TextLines lines;
+    lines_of(f, t, width, lines);
+    float x = 0, y = 0;
+    for (int32_t l = 0; l < lines.count; l++, y += f.height) {
+        x = 0;
+        for (int32_t j = lines.lines[l].start; j <= lines.lines[l].end; j++) {
+            float adv = advance(f, (unsigned char)t[j]);
+            if (j >= pos) return GfxRect{x, y, adv, f.height};
+            x += adv;
+        }
+    }
+    return GfxRect{x, y - f.height, 0, f.height};
+}
+
+int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float width) {
+    const Font &f = font_at(font);
+    const char *t = text_censor(text);
+    TextLines lines;
+    lines_of(f, t, width, lines);
+    int32_t best = 0;
+    int64_t best_d = INT64_MAX;
+    float ly = 0;
+    for (int32_t l = 0; l < lines.count; l++, ly += f.height) {
+        // The nearest line wins first, the nearest position on it second.
+        int64_t dy = llabs(trunc_i64(ly + f.height * 0.5f - (float)y)) * 65536;
+        float lx = 0;
+        for (int32_t j = lines.lines[l].start; j <= lines.lines[l].end; j++) {
+            int64_t d = llabs(trunc_i64(lx - (float)x)) + dy;
+            if (d < best_d) {
+                best_d = d;
+                best = j;
+            }
+            lx += advance(f, (unsigned char)t[j]);
+        }
+    }
+    return best;
+}
+
+// ---- drawing --------------------------------------------------------------------------------
+
+enum { GLYPH_BATCH = 256 };
+static float s_glyph_pos[GLYPH_BATCH * 12];   // 6 vertices of 2 floats per glyph quad
+static float s_glyph_uv[GLYPH_BATCH * 12];
+
+// The GL name of a font's glyph sheet, 0 when it has none (nothing can be drawn).
+static uint32_t font_gl(const Font &f) {
+    if (!gfx || f.tex <= 0 || f.tex >= GFX_MAX_TEXTURES || f.rect.w == 0 || f.rect.h == 0) return 0;
+    return gfx->texs[f.tex].gl;
+}
+
+static void flush_glyphs(int quads) {
+    if (quads == 0) return;
+    glVertexPointer(2, GL_FLOAT, 0, s_glyph_pos);
+    glTexCoordPointer(2, GL_FLOAT, 0, s_glyph_uv);
+    glDrawArrays(GL_TRIANGLES, 0, 6 * quads);
+}
+
+// One line of n bytes, pen starting at x; lines longer than a batch go out in several draw calls.
+static void run_glyphs(const Font &f, const char *text, size_t n, float x, float y) {
+    uint32_t gl = font_gl(f);
+    if (!gl) return;
+    glBindTexture(GL_TEXTURE_2D, gl);
+    const float W = f.rect.w, H = f.rect.h;
+    float pen = x;
+    int quads = 0;
+    for (size_t i = 0; i < n; i++) {
+        unsigned char b = (unsigned char)text[i];
+        const GfxRect &r = f.rects[b], &s = f.shapes[b];
+        GfxRect a = {pen + s.x, y + s.y, r.w, r.h};
+        GfxRect t = {r.x / W, r.y / H, r.w / W, r.h / H};
+        pen += s.w;
+        if (!gfx_clip(a, &t)) continue;
+        float *v = s_glyph_pos + quads * 12, *u = s_glyph_uv + quads * 12;
+        const float x0 = a.x, y0 = a.y, x1 = a.x + a.w, y1 = a.y + a.h;
+        const float s0 = t.x, t0 = t.y, s1 = t.x + t.w, t1 = t.y + t.h;
+        const float vs[12] = {x0, y0, x1, y0, x0, y1, x0, y1, x1, y0, x1, y1};
+        const float us[12] = {s0, t0, s1, t0, s0, t1, s0, t1, s1, t0, s1, t1};
+        memcpy(v, vs, sizeof vs);
+        memcpy(u, us, sizeof us);
+        if (++quads == GLYPH_BATCH) {
+            flush_glyphs(quads);
+            quads = 0;
+        }
+    }
+    flush_glyphs(quads);
+}
+
+void font_run(int32_t font, const char *text, float x, float y) {
+    if (!text) return;
+    run_glyphs(font_at(font), text, strlen(text), x, y);
+}
+
+void font_draw(int32_t font, const char *text, float x, float y, float width, int32_t align) {
+    const Font &f = font_at(font);
+    if (!font_gl(f)) return;
+    const char *t = text_censor(text);
+    TextLines lines;
+    lines_of(f, t, width, lines);
+    // Each line is drawn straight from the censored text: no copy, no allocation.
+    for (int32_t l = 0; l < lines.count; l++, y += f.height) {
+        const TextLine &line = lines.lines[l];
+        float lx = width == 0 ? x : x + (width - (float)line.width) * (float)(align + 1) * 0.5f;
+        GfxRect box = {lx, y, (float)line.width, f.height};
+        if (gfx_clip(box, nullptr)) run_glyphs(f, t + line.start, (size_t)(line.end - line.start), lx, y);
+    }
+}

@@ -1,0 +1,159 @@
+// gfx.cpp - the graphics context: OpenGL state, texture and image tables filled by catalogue name.
+#include "gfx/gfx.h"
+
+#include <cstdio>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+#include <stb_image.h>   // implementation comes from libstb
+#include "app/files.h"
+
+Gfx *gfx = nullptr;
+
+static const AssetKind kTexKind = {"trying load tex %s\n", "unable to find tex %s\n",
+                                   "doing load tex %s (%d)\n"};
+static const AssetKind kTexFullKind = {"trying load tex %s\n", "unable to find tex %s\n", nullptr};
+static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr};
+
+static long s_tex_load_total_ms = 0;   // all texture loads of the run, across video resets
+
+void gfx_init() {
+    if (gfx) gfx_destroy();
+    gfx = new Gfx();   // value-initialised: every number and record zero
+    glEnable(GL_TEXTURE_2D);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gfx->img_cache.create();
+    gfx->tex_cache.create();
+    gfx->img_next = 1;
+    gfx->tex_next = 1;
+    gfx->view_w = gfx->view_h = 256.0f;
+    gfx->view_rot = 0.0f;
+    gfx->view_scale = 1.0f;
+}
+
+void gfx_destroy() {
+    if (!gfx) return;
+    // GL texture names are not deleted: the window and its context are re-created right after.
+    gfx->tex_cache.destroy();
+    gfx->img_cache.destroy();
+    delete gfx;
+    gfx = nullptr;
+}
+
+GfxRect read_rect(var &v) {
+    // Only a dict has the four fields; anything else (none included) reads as zeros, silently.
+    GfxRect r = {0, 0, 0, 0};
+    if (v.type() != VAR_DICT) return r;
+    r.x = (float)v["x"].num();
+    r.y = (float)v["y"].num();
+    r.w = (float)v["w"].num();
+    r.h = (float)v["h"].num();
+    return r;
+}
+
+int32_t gfx_tex_load(const char *name) {
+    if (!gfx || !name) return 0;
+    AssetCache &cache = gfx->tex_cache;
+    int32_t slot = 0;
+    if (cache.find(name, &slot)) return slot;
+    bool full = gfx->tex_next >= GFX_MAX_TEXTURES;
+    if (!cache.announce(name, full ? kTexFullKind : kTexKind, gfx->tex_next)) return 0;
+    if (full) {
+        fprintf(stderr, "texture table full (%d), not loading tex %s\n", GFX_MAX_TEXTURES - 1, name);
+        cache.names[name] = 0;
+        return 0;
+    }
+    slot = gfx->tex_next;
+    uint32_t start = SDL_GetTicks();
+    cache.names[name] = slot;
+    GfxTexture &t = gfx->texs[slot];
+    t.id = slot;
+    var &entry = cache.root[name];
+    t.gl = driver_tex_load(entry["fname"].str().c_str());
+    t.rect = read_rect(entry["rect"]);
+    gfx->tex_next++;
+    long ms = (long)(SDL_GetTicks() - start);
+    s_tex_load_total_ms += ms;
+    fprintf(stderr, "gfx_tex_load: %ld ms, total %ld ms\n", ms, s_tex_load_total_ms);
+    return cache.names[name];
+}
+
+int32_t gfx_img_load(const char *name) {
+    if (!gfx || !name) return 0;
+    AssetCache &cache = gfx->img_cache;
+    int32_t slot = 0;
+    if (cache.find(name, &slot)) return slot;
+    if (!cache.announce(name, kImgKind, -1)) return 0;
+    if (gfx->img_next >= GFX_MAX_IMAGES) {
+        fprintf(stderr, "image table full (%d), not loading img %s\n", GFX_MAX_IMAGES - 1, name);
+        cache.names[name] = 0;
+        return 0;
+    }
+    slot = gfx->img_next;
+    cache.names[name] = slot;
+    var &entry = cache.root[name];
+    // Read the entry before loading the texture: the texture load may add keys to the catalogue.
+    std::string tex_name = entry["texture"].str();
+    GfxRect rect = read_rect(entry["rect"]);
+    GfxRect shape = read_rect(entry["shape"]);
+    GfxImage &img = gfx->imgs[slot];
+    img.id = slot;
+    img.tex = gfx_tex_load(tex_name.c_str());
+    img.rect = rect;
+    img.shape = shape;
+    gfx->img_next++;
+    return cache.names[name];
+}
+
+void gfx_premultiply(uint8_t *rgba, size_t pixels) {
+    for (size_t i = 0; i < pixels; i++, rgba += 4) {
+        unsigned a = rgba[3];
+        rgba[0] = (uint8_t)(rgba[0] * a / 255);
+        rgba[1] = (uint8_t)(rgba[1] * a / 255);
+        rgba[2] = (uint8_t)(rgba[2] * a / 255);
+    }
+}
+
+// True when an OpenGL window is open; uploads without a context would go nowhere (or worse).
+static bool gl_context_ready() {
+    SDL_Surface *s = SDL_GetVideoSurface();
+    return s && (s->flags & SDL_OPENGL);
+}
+
+uint32_t driver_tex_load(const char *file) {
+    char path[1024];
+    snprintf(path, sizeof path, "%s/%s", data_dir(), file ? file : "");
+    fprintf(stderr, "driver_tex_load %s\n", path);
+    FILE *f = fopen(path, "rb");
+    if (!f) {
+        fprintf(stderr, "stbi_load failed %s - %s\n", path, "can't fopen");
+        return 0;
+    }
+    int w = 0, h = 0, n = 0;
+    uint8_t *pixels = stbi_load_from_file(f, &w, &h, &n, 4);
+    fclose(f);
+    if (!pixels) {
+        const char *why = stbi_failure_reason();
+        fprintf(stderr, "stbi_load failed %s - %s\n", path, why ? why : "unknown");
+        return 0;
+    }
+    gfx_premultiply(pixels, (size_t)w * (size_t)h);
+    GLuint name = 0;
+    if (gl_context_ready()) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        int err = gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        if (err) fprintf(stderr, "gluBuild2DMipmaps failed %s - %s\n", path, (const char *)gluErrorString(err));
+    } else {
+        fprintf(stderr, "driver_tex_load: no OpenGL context for %s\n", path);
+    }
+    stbi_image_free(pixels);
+    fprintf(stderr, "loaded %s as %d\n", path, (int)name);
+    return name;
+}
