@@ -13,3 +13,7 @@
 #include "util/zev_var.h"
 
 int json_parse(var& out, const char* text, int length);
+
+// The parser callback json_parse uses (context: its builder). Always returns 1.
+struct JSON_value_struct;
+int json_event(void* ctx, int type, const JSON_value_struct* value);

@@ -1,0 +1,119 @@
+// zev_json.cpp - JSON text to `var` trees: drives the push parser byte by byte and builds the
+// tree from its events with a small builder.
+#include "util/zev_json.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "ext/json/JSON_parser.h"
+
+namespace {
+
+// One per json_parse call. `stack` holds the handle of every open container, outermost first;
+// those handles live in the parent containers, which do not grow while a child is open.
+struct json_builder {
+    std::vector<var*> stack;
+    var* current = nullptr;
+    var* root = nullptr;
+    std::string key;
+};
+
+// Adds v to the current container; returns the handle that now holds it (null if dropped).
+var* builder_add(json_builder* b, var&& v)
+{
+    if (!b->current) return nullptr;
+    var_object* o = b->current->obj;
+    int kind = o ? o->__type__() : VAR_NONE;
+    if (kind == VAR_LIST) {
+        std::vector<var>& items = static_cast<_var_list*>(o)->items;
+        items.push_back(std::move(v));
+        return &items.back();
+    }
+    if (kind == VAR_DICT) {
+        var& slot = static_cast<_var_dict*>(o)->items[b->key];
+        slot = std::move(v);
+        return &slot;
+    }
+    return nullptr;
+}
+
+void builder_open(json_builder* b, var&& c)
+{
+    if (b->stack.empty()) {
+        *b->root = std::move(c);
+        b->current = b->root;
+    } else {
+        b->current = builder_add(b, std::move(c));
+    }
+    b->stack.push_back(b->current);
+}
+
+void builder_close(json_builder* b)
+{
+    b->current = nullptr;
+    if (!b->stack.empty()) b->stack.pop_back();
+    if (!b->stack.empty()) b->current = b->stack.back();
+}
+
+size_t text_length(const JSON_value* value)
+{
+    return strnlen(value->vu.str.value, value->vu.str.length); // cut at the first zero byte
+}
+
+} // namespace
+
+int json_event(void* ctx, int type, const JSON_value* value)
+{
+    json_builder* b = (json_builder*)ctx;
+    switch (type) {
+    case JSON_T_ARRAY_BEGIN: builder_open(b, var(VAR_LIST, 0, nullptr)); break;
+    case JSON_T_OBJECT_BEGIN: builder_open(b, var(VAR_DICT, 0, nullptr)); break;
+    case JSON_T_ARRAY_END:
+    case JSON_T_OBJECT_END: builder_close(b); break;
+    case JSON_T_INTEGER: builder_add(b, var(value->vu.integer_value)); break;
+    case JSON_T_FLOAT: builder_add(b, var(value->vu.float_value)); break;
+    case JSON_T_NULL: builder_add(b, var()); break;
+    case JSON_T_TRUE: builder_add(b, var(1)); break;
+    case JSON_T_FALSE: builder_add(b, var(0)); break;
+    case JSON_T_STRING: builder_add(b, var(new _var_string(value->vu.str.value, text_length(value)))); break;
+    case JSON_T_KEY: b->key.assign(value->vu.str.value, text_length(value)); break;
+    default:
+        fprintf(stderr, "json_event: internal check failed: event type %d\n", type);
+        abort();
+    }
+    return 1;
+}
+
+int json_parse(var& out, const char* text, int length)
+{
+    json_builder b;
+    b.root = &out;
+
+    JSON_config config;
+    init_JSON_config(&config);
+    config.callback = json_event;
+    config.callback_ctx = &b;
+    config.depth = 16;
+    config.allow_comments = 1;
+    config.handle_floats_manually = 0;
+    JSON_parser jc = JSON_parser_new(&config);
+    if (!jc) {
+        fprintf(stderr, "json_parse: out of memory\n");
+        return 1;
+    }
+
+    int status = 0;
+    size_t n = text && length > 0 ? (size_t)length : 0;
+    size_t fed = JSON_parser_chars(jc, text, n);
+    if (fed < n && text[fed] != 0) {
+        fprintf(stderr, "JSON_parser_char: syntax error, byte %d\n", (int)fed);
+        status = 1;
+    } else if (!JSON_parser_end(jc)) {
+        fprintf(stderr, "JSON_parser_end: syntax error\n");
+        status = 1;
+    }
+    JSON_parser_delete(jc);
+    return status;
+}
