@@ -35,22 +35,7 @@ void game_init(Game *game) {
     driver->name = "GameName";
     snprintf(driver->title, sizeof driver->title, "%s", "GLITZ FALL!! FEST 2012 GRAB BAG - RONAN VESK - OLAF TREMM");
 
-    memset(game, 0, sizeof *game);
-    user_file_read("state.dat", game, (int32_t)sizeof *game);
-    if (game->version != 1) memset(game, 0, sizeof *game);
-
-    Settings &s = game->settings;
-    memset(&s, 0, sizeof s);
-    user_file_read("settings.dat", &s, (int32_t)sizeof s);
-    if (s.version < 1) {
-        s.music_volume = 50;
-        s.sound_volume = 50;
-    }
-    if (s.reserved_mode == 0) s.reserved_mode = -1;
-    if (s.screen_mode == 0) s.screen_mode = 1;
-    s.version = 1;
-    settings_tags(s);
-
+    game_files_read(game);
     game->version = 1;
     game->quit = 0;
     driver->tick_rate = 60;
@@ -60,7 +45,7 @@ void game_init(Game *game) {
     game->state = STATE_MENU;
     SDL_EnableKeyRepeat(0, 0);
     music = stream_open("music");
-    stream_play(music, s.music_volume / 100.0f, 0.0f);
+    stream_play(music, game->settings.music_volume / 100.0f, 0.0f);
     change_state(game, game->state);
     fprintf(stderr, "sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
     fprintf(stderr, "sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));

@@ -70,6 +70,7 @@ State *current_state(Game *game);         // registry entry of game->state (may 
 void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
 void register_states(Game *game);         // Test 1, Menu 2, Play 3, Fail 4
 void game_init(Game *game);
+void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
 void game_event(Game *game, Event e);
 void game_shutdown(Game *game);
 

@@ -114,6 +114,24 @@ void settings_tags(Settings &s) {
         snprintf(s.stamp, sizeof s.stamp, "time|%ld", (long)(int32_t)time(nullptr));
 }
 
+void game_files_read(Game *game) {
+    memset(game, 0, sizeof *game);
+    user_file_read("state.dat", game, (int32_t)sizeof *game);
+    if (game->version != 1) memset(game, 0, sizeof *game);  // missing or foreign: start from zero
+
+    Settings &s = game->settings;
+    memset(&s, 0, sizeof s);
+    user_file_read("settings.dat", &s, (int32_t)sizeof s);
+    if (s.version < 1) {
+        s.music_volume = 50;
+        s.sound_volume = 50;
+    }
+    if (s.reserved_mode == 0) s.reserved_mode = -1;
+    if (s.screen_mode == 0) s.screen_mode = 1;
+    s.version = 1;
+    settings_tags(s);
+}
+
 // No socket is ever opened: the layer counts as started and needs no clean-up.
 int32_t net_init() {
     net_ready = 1;
