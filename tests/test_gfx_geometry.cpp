@@ -1,0 +1,233 @@
+// Geometry of the drawing layer, without a window: clipping, image quads, box parts, unproject.
+#include <gtest/gtest.h>
+#include <cmath>
+#include "app/driver.h"
+#include "gfx/gfx.h"
+
+static void expect_rect(const GfxRect &r, float x, float y, float w, float h) {
+    EXPECT_NEAR(r.x, x, 1e-4f);
+    EXPECT_NEAR(r.y, y, 1e-4f);
+    EXPECT_NEAR(r.w, w, 1e-4f);
+    EXPECT_NEAR(r.h, h, 1e-4f);
+}
+
+// A bare context (no catalogue, no OpenGL calls) for the clip stack and origin.
+struct BareGfx : ::testing::Test {
+    void SetUp() override { gfx = new Gfx(); }
+    void TearDown() override { delete gfx; gfx = nullptr; }
+};
+
+TEST(GfxClip, EachEdgeCutsTheTextureInProportion) {
+    const GfxRect c = {0, 0, 20, 40};
+    GfxRect a = {-10, 0, 40, 40}, t = {0, 0, 1, 1};   // left: a quarter goes
+    ASSERT_TRUE(gfx_clip_rect(c, a, &t));
+    expect_rect(a, 0, 0, 20, 40);
+    expect_rect(t, 0.25f, 0, 0.5f, 1);   // then the right cut takes a third of what is left
+    a = {0, -20, 20, 80}, t = {0, 0, 1, 1};         // top a quarter, bottom the rest past 40
+    ASSERT_TRUE(gfx_clip_rect(c, a, &t));
+    expect_rect(a, 0, 0, 20, 40);
+    expect_rect(t, 0, 0.25f, 1, 0.5f);
+    a = {-10, -20, 40, 80}, t = {0.5f, 0.5f, 0.5f, 0.5f};   // all four, offset texture rectangle
+    ASSERT_TRUE(gfx_clip_rect(c, a, &t));
+    expect_rect(a, 0, 0, 20, 40);
+    expect_rect(t, 0.625f, 0.625f, 0.25f, 0.25f);
+    a = {5, 5, 10, 10};                              // inside: untouched, no texture needed
+    ASSERT_TRUE(gfx_clip_rect(c, a, nullptr));
+    expect_rect(a, 5, 5, 10, 10);
+}
+
+TEST(GfxClip, NothingLeftIsRefused) {
+    const GfxRect c = {0, 0, 100, 100};
+    GfxRect t = {0, 0, 1, 1};
+    GfxRect left = {-30, 10, 20, 20}, right = {120, 10, 20, 20}, above = {10, -50, 20, 20},
+            below = {10, 150, 20, 20}, flat = {10, 10, 0, 20}, touching = {100, 10, 20, 20};
+    for (GfxRect *a : {&left, &right, &above, &below, &flat, &touching})
+        EXPECT_FALSE(gfx_clip_rect(c, *a, &t));
+    GfxRect empty_clip = {50, 50, 0, 0}, a = {0, 0, 100, 100};
+    EXPECT_FALSE(gfx_clip_rect(empty_clip, a, nullptr));
+}
+
+TEST_F(BareGfx, ClipStackNestsInOriginCoordinates) {
+    GfxRect a = {-5, -5, 500, 500};
+    EXPECT_TRUE(gfx_clip(a, nullptr));   // depth 0: everything passes unchanged
+    expect_rect(a, -5, -5, 500, 500);
+
+    gfx_clip_push(100, 100);
+    gfx_translate(80, 80);
+    gfx_clip_push(50, 50);
+    expect_rect(gfx->clips[2], 80, 80, 20, 20);   // the inner one is cut to its parent
+    a = {0, 0, 50, 50};                           // in current (translated) units
+    ASSERT_TRUE(gfx_clip(a, nullptr));
+    expect_rect(a, 0, 0, 20, 20);
+
+    gfx_translate(30, 0);   // a child entirely outside its parent clips everything away
+    gfx_clip_push(10, 10);
+    a = {0, 0, 10, 10};
+    EXPECT_FALSE(gfx_clip(a, nullptr));
+    gfx_clip_pop();
+    gfx_translate(-30, 0);
+    gfx_clip_pop();
+    gfx_translate(-80, -80);
+    a = {90, 90, 20, 20};
+    ASSERT_TRUE(gfx_clip(a, nullptr));
+    expect_rect(a, 90, 90, 10, 10);
+    gfx_clip_pop();
+    EXPECT_EQ(gfx->clip_depth, 0);
+    EXPECT_EQ(gfx->origin[0], 0);
+}
+
+TEST_F(BareGfx, DepthBeyondEightClipsEverythingUntilPopped) {
+    for (int i = 0; i < GFX_MAX_CLIPS; i++) gfx_clip_push(100 - i, 100);
+    GfxRect a = {0, 0, 200, 200};
+    ASSERT_TRUE(gfx_clip(a, nullptr));
+    expect_rect(a, 0, 0, 93, 100);
+    gfx_clip_push(50, 50);   // 9th and 10th: stored nowhere
+    gfx_clip_push(50, 50);
+    EXPECT_EQ(gfx->clip_depth, 10);
+    a = {0, 0, 10, 10};
+    EXPECT_FALSE(gfx_clip(a, nullptr));
+    gfx_clip_pop();
+    a = {0, 0, 10, 10};
+    EXPECT_FALSE(gfx_clip(a, nullptr));
+    gfx_clip_pop();
+    a = {0, 0, 200, 200};
+    ASSERT_TRUE(gfx_clip(a, nullptr));   // back at depth 8: rectangle 8 again
+    expect_rect(a, 0, 0, 93, 100);
+    for (int i = 0; i < 20; i++) gfx_clip_pop();   // pops at depth 0 do nothing
+    EXPECT_EQ(gfx->clip_depth, 0);
+}
+
+TEST(GfxImageQuad, FrameStretchedOverTheRectangle) {
+    GfxImage trimmed = {1, 1, {0, 0, 80, 40}, {10, 5, 100, 50}};
+    expect_rect(gfx_img_quad(trimmed, 0, 0, 200, 100), 20, 10, 160, 80);
+    expect_rect(gfx_img_quad(trimmed, 7, 3, 100, 50), 17, 8, 80, 40);   // frame size: 1:1
+    GfxImage plain = {2, 1, {64, 0, 64, 64}, {0, 0, 64, 64}};
+    expect_rect(gfx_img_quad(plain, 80, 80, 64, 64), 80, 80, 64, 64);
+    GfxImage frameless = {3, 1, {0, 0, 10, 10}, {0, 0, 0, 0}};   // catalogue without "shape"
+    GfxRect q = gfx_img_quad(frameless, 5, 5, 20, 20);
+    EXPECT_EQ(q.w, 0);
+    EXPECT_FALSE(std::isnan(q.x));
+
+    const GfxRect tex = {0, 0, 256, 128};
+    expect_rect(gfx_img_tex_rect(plain, tex, 0, 0, 1, 1), 0.25f, 0, 0.25f, 0.5f);
+    expect_rect(gfx_img_tex_rect(plain, tex, 0.5f, 0.25f, 0.5f, 0.5f), 0.375f, 0.125f, 0.125f, 0.25f);
+    expect_rect(gfx_img_tex_rect(plain, GfxRect{0, 0, 0, 0}, 0, 0, 1, 1), 0, 0, 0, 0);
+}
+
+TEST(GfxBox, NineThirdsWithCornersUpToTheBorder) {
+    GfxBoxPart p[9];
+    gfx_box_parts(10, 20, 100, 60, 12, p);
+    const float third = 1.0f / 3.0f;
+    expect_rect(p[0].quad, 10, 20, 12, 12);
+    expect_rect(p[1].quad, 22, 20, 76, 12);
+    expect_rect(p[2].quad, 98, 20, 12, 12);
+    expect_rect(p[3].quad, 10, 32, 12, 36);
+    expect_rect(p[4].quad, 22, 32, 76, 36);
+    expect_rect(p[5].quad, 98, 32, 12, 36);
+    expect_rect(p[6].quad, 10, 68, 12, 12);
+    expect_rect(p[7].quad, 22, 68, 76, 12);
+    expect_rect(p[8].quad, 98, 68, 12, 12);
+    for (int i = 0; i < 9; i++) {
+        EXPECT_FLOAT_EQ(p[i].fx, (i % 3) * third) << i;
+        EXPECT_FLOAT_EQ(p[i].fy, (i / 3) * third) << i;
+    }
+    gfx_box_parts(0, 0, 10, 40, 8, p);   // narrow: corners half the width, no top edge
+    expect_rect(p[0].quad, 0, 0, 5, 8);
+    EXPECT_EQ(p[1].quad.w, 0);
+    expect_rect(p[2].quad, 5, 0, 5, 8);
+    gfx_box_parts(0, 0, 30, 30, -5, p);   // a negative border is no border
+    expect_rect(p[4].quad, 0, 0, 30, 30);
+    EXPECT_EQ(p[0].quad.w, 0);
+}
+
+TEST(GfxPremultiply, ColoursScaledByAlpha) {
+    uint8_t px[] = {255, 128, 0, 128, 200, 100, 50, 0, 10, 20, 30, 255, 255, 255, 255, 1};
+    gfx_premultiply(px, 4);
+    const uint8_t want[] = {128, 64, 0, 128, 0, 0, 0, 0, 10, 20, 30, 255, 1, 1, 1, 1};
+    for (int i = 0; i < 16; i++) EXPECT_EQ(px[i], want[i]) << i;
+}
+
+// Where the view puts a canvas point: window centre + S x (p - canvas centre) rotated by R.
+static void project(float W, float H, float VW, float VH, float R, float S, float x, float y, float &px, float &py) {
+    float a = R * (float)M_PI / 180, ux = (x - VW / 2) * S, uy = (y - VH / 2) * S;
+    px = W / 2 + cosf(a) * ux - sinf(a) * uy;
+    py = H / 2 + sinf(a) * ux + cosf(a) * uy;
+}
+
+TEST(GfxUnproject, InverseOfTheViewAtEveryQuarterTurn) {
+    const float pts[][2] = {{0, 0}, {1024, 768}, {100, 700}, {512, 384}, {1000, 3}};
+    for (float rot : {0.0f, 90.0f, 180.0f, 270.0f})
+        for (float scale : {1.0f, 0.625f, 0.75f})
+            for (auto &p : pts) {
+                float W = rot == 90 || rot == 270 ? 768 : 1024, H = rot == 90 || rot == 270 ? 1024 : 768;
+                float px, py, qx, qy;
+                project(W, H, 1024, 768, rot, scale, p[0], p[1], px, py);
+                project(W, H, 1024, 768, rot, scale, p[0] + 8, p[1] - 4, qx, qy);
+                GfxPoint c = gfx_unproject_view(W, H, 1024, 768, rot, scale, px, py, qx - px, qy - py);
+                EXPECT_NEAR(c.x, p[0], 1e-2) << rot << " " << scale;
+                EXPECT_NEAR(c.y, p[1], 1e-2) << rot << " " << scale;
+                EXPECT_NEAR(c.dx, 8, 1e-2) << rot;
+                EXPECT_NEAR(c.dy, -4, 1e-2) << rot;
+            }
+    // A quarter turn puts the canvas's top-left corner at the portrait window's top-right.
+    GfxPoint c = gfx_unproject_view(768, 1024, 1024, 768, 90, 1, 768, 0, 0, 0);
+    EXPECT_NEAR(c.x, 0, 1e-3);
+    EXPECT_NEAR(c.y, 0, 1e-3);
+}
+
+TEST_F(BareGfx, UnprojectAtTheSmallWindowScale) {
+    Driver d{};
+    d.aspect = 1;
+    d.width = 640;
+    d.height = 480;
+    driver = &d;
+    gfx->view_w = 1024;
+    gfx->view_h = 768;
+    gfx->view_scale = 0.625f;
+    GfxPoint c = gfx_unproject(320, 240, 10, -5);
+    EXPECT_NEAR(c.x, 512, 1e-3);
+    EXPECT_NEAR(c.y, 384, 1e-3);
+    EXPECT_NEAR(c.dx, 16, 1e-3);
+    EXPECT_NEAR(c.dy, -8, 1e-3);
+    c = gfx_unproject(640, 480, 0, 0);
+    EXPECT_NEAR(c.x, 1024, 1e-3);
+    EXPECT_NEAR(c.y, 768, 1e-3);
+    gfx->view_scale = 0;   // never fitted: no division by zero
+    c = gfx_unproject(320, 240, 0, 0);
+    EXPECT_TRUE(std::isfinite(c.x));
+    driver = nullptr;
+}
+
+TEST(GfxNoContext, EveryCallIsHarmless) {
+    ASSERT_EQ(gfx, nullptr);
+    gfx_view();
+    gfx_draw_img(1, 0, 0, 10, 10);
+    gfx_draw_img_part(1, 0, 0, 1, 1, 0, 0, 10, 10);
+    gfx_draw_box(1, 0, 0, 10, 10, 2);
+    gfx_fill_rect(0xffffff, 0, 0, 10, 10);
+    gfx_color(1, 2, 3, 4);
+    gfx_draw_tex(1, 0);
+    gfx_translate(5, 5);
+    gfx_clip_push(10, 10);
+    gfx_clip_pop();
+    GfxRect a = {0, 0, 10, 10};
+    EXPECT_TRUE(gfx_clip(a, nullptr));
+    EXPECT_EQ(gfx_tex_load("x"), 0);
+    EXPECT_EQ(gfx_img_load("x"), 0);
+    GfxPoint p = gfx_unproject(3, 4, 5, 6);
+    EXPECT_EQ(p.x, 3);
+    EXPECT_EQ(p.dy, 6);
+}
+
+TEST_F(BareGfx, SlotsOutOfRangeDrawNothing) {
+    gfx->img_next = 2;   // slot 1 "loaded" on texture slot 1 that never got a GL name
+    gfx->imgs[1] = GfxImage{1, 1, {0, 0, 8, 8}, {0, 0, 8, 8}};
+    gfx->texs[1] = GfxTexture{1, 0, {0, 0, 8, 8}};
+    for (int32_t slot : {-1, 0, 1, 2, (int32_t)GFX_MAX_IMAGES, INT32_MAX, INT32_MIN}) {
+        gfx_draw_img(slot, 0, 0, 0, 0);
+        gfx_draw_img_part(slot, 0, 0, 1, 1, 0, 0, 4, 4);
+        gfx_draw_box(slot, 0, 0, 20, 20, 4);
+    }
+    gfx->imgs[1].tex = 9999;   // a corrupted record is still refused
+    gfx_draw_img(1, 0, 0, 0, 0);
+}
