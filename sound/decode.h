@@ -1,0 +1,64 @@
+// decode.h - the sound engine's file decoders: WAV through SDL, Ogg Vorbis through libvorbisfile,
+// tracker modules (MOD, XM, S3M, IT and the rest libxmp knows) through libxmp.
+//
+//   std::vector<uint8_t> bytes;  if (!file_read_all(path, &bytes, limit)) ...;
+//   switch (sound_format_detect(bytes.data(), bytes.size())) {
+//   case FORMAT_WAV: wav_decode(bytes, &pcm); break;                   // always whole
+//   case FORMAT_OGG: vorbis_decode_all(bytes, &pcm)  or  vorbis_open_file(path); break;
+//   case FORMAT_MODULE: module_open(&bytes); break;                    // rendered live
+//   }
+//
+// Every decoder hands out interleaved signed 16-bit frames with 1 or 2 channels (more channels are
+// folded into two). Untrusted input: every failure is a null / false result, never a crash.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+enum SoundFormat { FORMAT_UNKNOWN, FORMAT_WAV, FORMAT_OGG, FORMAT_MODULE };
+
+// Sound decoded whole into memory.
+struct PcmData {
+    std::vector<int16_t> samples;  // interleaved, channels per frame
+    int32_t rate = 0;              // frames per second
+    int32_t channels = 0;          // 1 or 2
+    int64_t frames() const { return channels ? (int64_t)samples.size() / channels : 0; }
+};
+
+// A sound decoded piece by piece while it plays (a large Ogg file read from disk, or a module
+// rendered by libxmp). Reads happen on the audio thread; open, seek and close on the game thread
+// (under the engine's lock).
+class StreamDecoder {
+public:
+    virtual ~StreamDecoder() {}
+    int32_t rate = 0;      // frames per second of what read() gives
+    int32_t channels = 0;  // 1 or 2
+    // Up to `frames` frames into `out`; fewer only at the end of one pass through the sound.
+    // Neither allocates nor blocks beyond reading the file.
+    virtual int32_t read(int16_t *out, int32_t frames) = 0;
+    // Next read() starts `ms` milliseconds into the sound. False (position unknown) on failure.
+    virtual bool seek_ms(int64_t ms) = 0;
+    // Length of one pass in milliseconds, -1 when unknown.
+    virtual int64_t length_ms() { return -1; }
+};
+
+// Whole file into memory; false when it cannot be read or is larger than `limit` bytes.
+bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit);
+// File size in bytes, -1 when it cannot be opened.
+int64_t file_size(const char *path);
+
+SoundFormat sound_format_detect(const uint8_t *data, size_t size);
+
+// WAV (PCM 8/16 bit, and the ADPCM kinds SDL knows) checked chunk by chunk, then decoded with
+// SDL_LoadWAV_RW. False for anything truncated, inconsistent or not a WAV file.
+bool wav_decode(const std::vector<uint8_t> &file, PcmData *out);
+
+// Ogg Vorbis from memory, decoded whole. False when libvorbisfile refuses it, a decode error
+// occurs, or the file ends inside a page (truncated).
+bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out);
+// Ogg Vorbis streamed from disk; null when libvorbisfile refuses the file.
+StreamDecoder *vorbis_open_file(const char *path);
+
+// A module loaded by libxmp from `bytes` (which must outlive the decoder), rendered at 44100 Hz
+// stereo. One pass ends when the module's song loops. Null when libxmp refuses the data.
+StreamDecoder *module_open(const std::vector<uint8_t> *bytes);

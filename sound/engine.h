@@ -1,0 +1,101 @@
+// engine.h - a small sound engine: one SDL audio device, sound sources loaded from files, and
+// voices mixed in SDL's audio callback into 44100 Hz 16-bit stereo.
+//
+//   SoundEngine *e = SoundEngine::create(true);      // null when there is no audio device
+//   SoundSource *s = e->add_source("data/splat.wav"); // null when the file is not usable audio
+//   VoiceId v = e->play(s, false, true, true);       // not looped, start paused, tracked
+//   e->set_pan(v, 0.0f); e->set_volume(v, 0.5f); e->set_paused(v, false);
+//   ...
+//   delete e;                                        // closes the device, frees every source
+//
+// Without a device (`create(false)`) nothing plays by itself; `render()` mixes into a buffer, so
+// tests and benchmarks can look at the output.
+//
+// SOURCES. WAV files are decoded whole (through SDL). Ogg Vorbis files smaller than the stream
+// threshold are decoded whole, larger ones are streamed from disk, a file per voice. Modules are
+// kept in memory as file bytes and rendered live by libxmp, one player per voice. Sources live
+// until the engine is deleted.
+//
+// VOICES. `play` gives a VoiceId: a slot number with a generation count. A voice that ends by
+// itself (or is stopped) only marks its slot finished; every call with an id whose voice is gone
+// is a harmless no-op (`position_ms` gives -1), so holding an old id is always safe.
+//
+// THREADS. Call everything from one game thread. Calls that touch voices take SDL's audio lock;
+// the callback never allocates, frees or waits, and decodes only streamed voices.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+#include "sound/decode.h"
+
+enum StreamMode {
+    STREAM_AUTO = 0,       // by file size (the engine's stream threshold)
+    STREAM_FROM_DISK = 1,  // always decode while playing
+    STREAM_WHOLE = 2,      // always decode into memory first
+};
+
+typedef uint32_t VoiceId;  // 0 = no voice
+
+struct SoundSource {
+    std::string path;
+    SoundFormat format = FORMAT_UNKNOWN;
+    StreamMode mode = STREAM_AUTO;
+    int64_t size = 0;                 // file size in bytes
+    std::shared_ptr<PcmData> pcm;     // decoded whole, or null when streamed
+    std::vector<uint8_t> bytes;       // module file bytes
+};
+
+class SoundEngine {
+public:
+    static const int32_t kRate = 44100;        // output frames per second
+    static const int32_t kDeviceFrames = 1024; // device buffer (about 23 ms)
+    static const int32_t kVoices = 512;        // voice slots
+    static const int32_t kStreamFrames = 1024; // decode buffer of a streamed voice
+
+    // A device-backed engine, or null (with SDL's error left as is) when no audio device opens.
+    // With `open_device` false the engine only renders on request.
+    static SoundEngine *create(bool open_device);
+    ~SoundEngine();
+
+    // Files from this size up are streamed in STREAM_AUTO mode (Ogg; WAV and modules always
+    // sit in memory). Default 512 KiB.
+    int64_t stream_threshold = 512 * 1024;
+
+    SoundSource *add_source(const char *path, StreamMode mode = STREAM_AUTO);
+    void set_stream_mode(SoundSource *source, StreamMode mode);
+    bool is_streamed(const SoundSource *source) const;
+
+    VoiceId play(SoundSource *source, bool looped, bool start_paused, bool track);
+    void set_pan(VoiceId v, float pan);        // -1 left .. 0 centre .. 1 right
+    void set_volume(VoiceId v, float volume);  // 0 .. 1 (more amplifies)
+    void set_paused(VoiceId v, bool paused);
+    void stop(VoiceId v);
+    bool set_position_ms(VoiceId v, int64_t ms);
+    int64_t position_ms(VoiceId v);            // -1 when the voice is gone
+    bool is_finished(VoiceId v);
+    bool is_paused(VoiceId v);
+    float volume(VoiceId v);
+    float pan(VoiceId v);
+    int32_t voices_playing();                  // voices neither paused nor finished
+
+    // Mixes `frames` frames of interleaved stereo into `out`. The audio callback runs this; without
+    // a device, callers do.
+    void render(int16_t *out, int32_t frames);
+
+private:
+    struct Voice;
+    SoundEngine();
+    Voice *voice(VoiceId v);     // live voice for an id, or null
+    void lock();
+    void unlock();
+    bool prime(Voice &v);
+    bool fetch(Voice &v, float *frame);
+    static void callback(void *self, uint8_t *stream, int len);
+
+    bool device = false;         // SDL audio device open
+    bool own_subsystem = false;  // SDL's audio subsystem started by us
+    std::vector<std::unique_ptr<SoundSource>> sources;
+    Voice *voices = nullptr;     // kVoices slots
+    float *mix = nullptr;        // kDeviceFrames stereo accumulator
+};
