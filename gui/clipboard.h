@@ -1,0 +1,23 @@
+// clipboard.h - the system clipboard as plain 8-bit text.
+//
+//   clipboard_set("hello");                 // we own the CLIPBOARD selection now
+//   std::string s = clipboard_get();        // whoever owns it; "" when nobody answers in time
+//
+// Under X11 (SDL's x11 video driver with a window open) this is the CLIPBOARD selection of the
+// window: clipboard_set takes ownership and other programs' requests (TARGETS, UTF8_STRING, STRING)
+// are answered from inside SDL's event pumping (an SDL event filter installed by clipboard_set), so
+// the main loop needs no extra call as long as it keeps polling SDL events. clipboard_get asks the
+// owner and waits at most CLIPBOARD_WAIT_MS; when we own the selection it returns our text at once.
+// Without X11 (no window, or the dummy video driver) an in-process clipboard stands in.
+#pragma once
+#include <string>
+
+enum { CLIPBOARD_WAIT_MS = 500, CLIPBOARD_MAX = 1 << 20 };
+
+std::string clipboard_get();
+void clipboard_set(const std::string &text);
+
+union SDL_Event;
+// Answers a selection event that SDL handed over as SDL_SYSWMEVENT; 1 when it was one of ours.
+// The filter installed by clipboard_set calls it; a main loop with its own filter may call it too.
+int clipboard_handle_event(const SDL_Event *event);
