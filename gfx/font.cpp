@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <GL/gl.h>
 
@@ -22,10 +23,10 @@ static const Font &font_at(int32_t font) {
 static inline float advance(const Font &f, unsigned char b) { return f.shapes[b].w; }
 
 // Truncation toward zero that stays defined for any float from an untrusted catalogue.
-static int64_t trunc_i64(float v) {
+static int64_t trunc_i64(double v) {
     if (!(v == v)) return 0;   // NaN
-    if (v > 1e13f) return (int64_t)1e13;
-    if (v < -1e13f) return -(int64_t)1e13;
+    if (v > 1e13) return (int64_t)1e13;
+    if (v < -1e13) return -(int64_t)1e13;
     return (int64_t)v;
 }
 static int32_t trunc_i32(float v) {
@@ -168,10 +169,11 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
     float ly = 0;
     for (int32_t l = 0; l < lines.count; l++, ly += f.height) {
         // The nearest line wins first, the nearest position on it second.
-        int64_t dy = llabs(trunc_i64(ly + f.height * 0.5f - (float)y)) * 65536;
+        // Distances in double: far points (any int32) stay exact enough to rank.
+        int64_t dy = llabs(trunc_i64((double)ly + f.height * 0.5 - (double)y)) * 65536;
         float lx = 0;
         for (int32_t j = lines.lines[l].start; j <= lines.lines[l].end; j++) {
-            int64_t d = llabs(trunc_i64(lx - (float)x)) + dy;
+            int64_t d = llabs(trunc_i64((double)lx - (double)x)) + dy;
             if (d < best_d) {
                 best_d = d;
                 best = j;
