@@ -1,0 +1,293 @@
+// Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include "app/app.h"
+#include "app/driver.h"
+#include "app/files.h"
+
+namespace {
+
+bool is_dir(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void write_file(const std::string &path, const void *data, size_t size) {
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    if (size) fwrite(data, 1, size, f);
+    fclose(f);
+}
+
+// A temporary APPDATA (and working directory) with a Driver named like the game's.
+struct FilesTest : testing::Test {
+    Driver d{};
+    std::string root, user, old_cwd;
+    void SetUp() override {
+        char tmpl[] = "/tmp/glitz_files_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        root = tmpl;
+        user = root + "/appdata/GameName";
+        setenv("APPDATA", (root + "/appdata").c_str(), 1);
+        d.aspect = 1;
+        d.name = "GameName";
+        driver = &d;
+        char cwd[1024];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        old_cwd = cwd;
+        ASSERT_EQ(chdir(root.c_str()), 0);
+    }
+    void TearDown() override {
+        driver = nullptr;
+        unsetenv("APPDATA");
+        ASSERT_EQ(chdir(old_cwd.c_str()), 0);
+        std::string cmd = "rm -rf '" + root + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    void put(const char *name, const void *data, size_t size) {
+        user_dir();
+        write_file(user + "/" + name, data, size);
+    }
+    // game_files_read with stderr captured.
+    std::string read_game(Game &g) {
+        testing::internal::CaptureStderr();
+        game_files_read(&g);
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+Settings settings_image(int32_t version, int32_t music, int32_t sound) {
+    Settings s;
+    memset(&s, 0, sizeof s);
+    s.version = version;
+    s.music_volume = music;
+    s.sound_volume = sound;
+    return s;
+}
+
+}  // namespace
+
+TEST_F(FilesTest, UserDirFollowsAppDataThenXdgThenHome) {
+    EXPECT_EQ(std::string(user_dir()), user);
+    EXPECT_TRUE(is_dir(user));  // created with its parents
+
+    unsetenv("APPDATA");
+    setenv("XDG_DATA_HOME", (root + "/xdg/share").c_str(), 1);
+    EXPECT_EQ(std::string(user_dir()), root + "/xdg/share/GameName");
+    EXPECT_TRUE(is_dir(root + "/xdg/share/GameName"));
+
+    const char *home = getenv("HOME");
+    std::string old_home = home ? home : "";
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", (root + "/home").c_str(), 1);
+    EXPECT_EQ(std::string(user_dir()), root + "/home/.local/share/GameName");
+    EXPECT_TRUE(is_dir(root + "/home/.local/share/GameName"));
+    if (home) setenv("HOME", old_home.c_str(), 1);
+
+    EXPECT_STREQ(data_dir(), "./data");
+}
+
+TEST_F(FilesTest, UserFileReadSizes) {
+    char buf[16];
+    memset(buf, 'z', sizeof buf);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(user_file_read("none.dat", buf, 16), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "file not found: " + user + "/none.dat\n");
+
+    put("exact.dat", "0123456789abcdef", 16);
+    EXPECT_EQ(user_file_read("exact.dat", buf, 16), 16);
+    EXPECT_EQ(memcmp(buf, "0123456789abcdef", 16), 0);
+
+    memset(buf, 'z', sizeof buf);
+    put("short.dat", "abc", 3);
+    EXPECT_EQ(user_file_read("short.dat", buf, 16), 3);
+    EXPECT_EQ(memcmp(buf, "abczzzz", 7), 0);  // the rest is untouched
+
+    put("long.dat", "0123456789abcdefg", 17);
+    memset(buf, 'z', sizeof buf);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(user_file_read("long.dat", buf, 16), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "long.dat is too large\n");
+    EXPECT_EQ(buf[0], 'z');
+
+    put("empty.dat", "", 0);
+    EXPECT_EQ(user_file_read("empty.dat", buf, 16), 0);
+
+    // A directory in place of the file reads nothing; bad arguments read nothing.
+    mkdir((user + "/dir.dat").c_str(), 0755);
+    EXPECT_EQ(user_file_read("dir.dat", buf, 16), 0);
+    EXPECT_EQ(buf[0], 'z');
+    EXPECT_EQ(user_file_read("exact.dat", nullptr, 16), 0);
+    EXPECT_EQ(user_file_read("exact.dat", buf, -1), 0);
+}
+
+TEST_F(FilesTest, FirstStartWithoutFilesUsesDefaults) {
+    Game g;
+    memset(&g, 0x33, sizeof g);
+    std::string err = read_game(g);
+    EXPECT_EQ(err, "file not found: " + user + "/state.dat\nfile not found: " + user + "/settings.dat\n");
+    EXPECT_EQ(g.version, 0);
+    EXPECT_EQ(g.state, 0);
+    EXPECT_EQ(g.level.score, 0);
+    EXPECT_EQ(g.settings.version, 1);
+    EXPECT_EQ(g.settings.music_volume, 50);
+    EXPECT_EQ(g.settings.sound_volume, 50);
+    EXPECT_EQ(g.settings.reserved_mode, -1);
+    EXPECT_EQ(g.settings.screen_mode, 1);
+    EXPECT_STREQ(g.settings.ident, "");
+    EXPECT_STREQ(g.settings.ident_tag, "g:");
+    EXPECT_EQ(strncmp(g.settings.stamp, "time|", 5), 0);
+    EXPECT_GT(atol(g.settings.stamp + 5), 1500000000L);
+}
+
+TEST_F(FilesTest, StateDatIsUsedOnlyWithVersionOne) {
+    Game img;
+    memset(&img, 0, sizeof img);
+    img.version = 1;
+    img.state = 3;
+    img.level.score = 77;
+    img.level.objects[255].img = 9;
+    img.settings.music_volume = 99;  // replaced by settings.dat's defaults
+    img.reactivate = 1;
+    put("state.dat", &img, sizeof img);
+    Game g;
+    read_game(g);
+    EXPECT_EQ(g.version, 1);
+    EXPECT_EQ(g.state, 3);  // start-up sets the Menu later
+    EXPECT_EQ(g.level.score, 77);
+    EXPECT_EQ(g.level.objects[255].img, 9);
+    EXPECT_EQ(g.reactivate, 1);
+    EXPECT_EQ(g.settings.music_volume, 50);
+
+    img.version = 2;
+    put("state.dat", &img, sizeof img);
+    read_game(g);
+    EXPECT_EQ(g.version, 0);
+    EXPECT_EQ(g.level.score, 0);
+    EXPECT_EQ(g.reactivate, 0);
+
+    // A short image fills only its first bytes.
+    img.version = 1;
+    put("state.dat", &img, 12);
+    read_game(g);
+    EXPECT_EQ(g.version, 1);
+    EXPECT_EQ(g.state, 3);
+    EXPECT_EQ(g.level.score, 0);
+
+    std::string big(sizeof(Game) + 1, '\1');
+    put("state.dat", big.data(), big.size());
+    std::string err = read_game(g);
+    EXPECT_NE(err.find("state.dat is too large\n"), std::string::npos);
+    EXPECT_EQ(g.version, 0);
+}
+
+TEST_F(FilesTest, SettingsDatCases) {
+    Game g;
+    // 140 bytes, version 1: volumes and ident from the file, the rest from the defaults.
+    Settings s = settings_image(1, 80, 20);
+    strcpy(s.ident, "player one");
+    strcpy(s.ident_tag, "stale");
+    put("settings.dat", &s, 140);
+    read_game(g);
+    EXPECT_EQ(g.settings.music_volume, 80);
+    EXPECT_EQ(g.settings.sound_volume, 20);
+    EXPECT_STREQ(g.settings.ident_tag, "g:player one");
+    EXPECT_EQ(strncmp(g.settings.stamp, "time|", 5), 0);
+    EXPECT_EQ(g.settings.reserved_mode, -1);
+    EXPECT_EQ(g.settings.screen_mode, 1);
+
+    // 277 bytes: too large, defaults.
+    std::string big(277, '\0');
+    Settings full = settings_image(1, 80, 20);
+    memcpy(&big[0], &full, sizeof full);
+    put("settings.dat", big.data(), big.size());
+    std::string err = read_game(g);
+    EXPECT_NE(err.find("settings.dat is too large\n"), std::string::npos);
+    EXPECT_EQ(g.settings.music_volume, 50);
+
+    // Version below 1: the volumes get their defaults, the mode flags are kept.
+    s = settings_image(0, 80, 20);
+    s.screen_mode = -1;
+    s.reserved_mode = 7;
+    strcpy(s.stamp, "time|123");
+    put("settings.dat", &s, sizeof s);
+    read_game(g);
+    EXPECT_EQ(g.settings.version, 1);
+    EXPECT_EQ(g.settings.music_volume, 50);
+    EXPECT_EQ(g.settings.sound_volume, 50);
+    EXPECT_EQ(g.settings.screen_mode, -1);
+    EXPECT_EQ(g.settings.reserved_mode, 7);
+    EXPECT_STREQ(g.settings.stamp, "time|123");  // an existing stamp stays
+
+    s = settings_image(1, 0, 100);
+    s.screen_mode = 0;
+    put("settings.dat", &s, sizeof s);
+    read_game(g);
+    EXPECT_EQ(g.settings.screen_mode, 1);
+    EXPECT_EQ(g.settings.music_volume, 0);
+    EXPECT_EQ(g.settings.sound_volume, 100);
+}
+
+TEST_F(FilesTest, UnterminatedTextsStayInsideTheirFields) {
+    Settings s = settings_image(1, 50, 50);
+    memset(s.ident, 'x', sizeof s.ident);         // no terminating zero
+    memset(s.ident_tag, 'y', sizeof s.ident_tag);
+    memset(s.stamp, 's', sizeof s.stamp);
+    s.reserved_mode = 5;  // right after stamp: must not be read as part of it
+    put("settings.dat", &s, sizeof s);
+    Game g;
+    read_game(g);
+    EXPECT_EQ(strlen(g.settings.ident), 127u);
+    EXPECT_EQ(std::string(g.settings.ident_tag), "g:" + std::string(61, 'x'));
+    EXPECT_EQ(std::string(g.settings.stamp), std::string(63, 's'));
+    EXPECT_EQ(g.settings.music_volume, 50);
+    EXPECT_EQ(g.settings.reserved_mode, 5);
+    EXPECT_EQ(g.settings.screen_mode, 1);
+
+    // An ident of exactly 61 characters still fits whole.
+    Settings t = settings_image(1, 50, 50);
+    memset(t.ident, 'a', 61);
+    settings_tags(t);
+    EXPECT_EQ(std::string(t.ident_tag), "g:" + std::string(61, 'a'));
+}
+
+TEST_F(FilesTest, DataJsonTextAndCatalogue) {
+    EXPECT_EQ(data_json_text(), "");
+    EXPECT_EQ(data_catalogue().type(), VAR_NONE);  // missing: none, looked for again next time
+
+    mkdir("data", 0755);
+    std::string text = "{\"ball\": {\"fname\": \"ball.png\"}, \"n\": 3}";
+    write_file("data/data.json", text.data(), text.size());
+    EXPECT_EQ(data_json_text(), text);
+    var &cat = data_catalogue();
+    EXPECT_EQ(&cat, &d.data);
+    EXPECT_EQ(cat["ball"]["fname"].str(), "ball.png");
+
+    // Parsed once: a changed file is not read again while the catalogue is kept.
+    write_file("data/data.json", "{}", 2);
+    EXPECT_TRUE(data_catalogue().has("ball"));
+    d.data = var();
+    EXPECT_FALSE(data_catalogue().has("ball"));
+    EXPECT_EQ(data_catalogue().type(), VAR_DICT);
+
+    // Bytes are kept as they are, zeros included.
+    std::string zeros("{}\0\0x", 5);
+    write_file("data/data.json", zeros.data(), zeros.size());
+    EXPECT_EQ(data_json_text(), zeros);
+
+    // Without a platform record there is nowhere to keep the catalogue: none.
+    driver = nullptr;
+    EXPECT_EQ(data_catalogue().type(), VAR_NONE);
+    driver = &d;
+}
+
+TEST(Net, StartsWithoutOpeningAnything) {
+    EXPECT_EQ(net_init(), 0);
+    net_quit();
+    net_quit();
+}

@@ -1,0 +1,148 @@
+// The asset catalogue's lookup protocol: messages, cached failures, names, one namespace.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include "app/driver.h"
+#include "app/files.h"
+#include "util/asset_cache.h"
+
+namespace {
+
+const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n", "doing load sample %s\n"};
+const AssetKind kTex = {"trying load tex %s\n", "unable to find tex %s\n", "doing load tex %s (%d)\n"};
+const AssetKind kImg = {nullptr, "unable to find img %s\n", nullptr};
+
+// A working directory holding data/data.json, and a Driver to keep the parsed catalogue.
+struct CatalogueTest : testing::Test {
+    Driver d{};
+    std::string root, old_cwd;
+    void SetUp() override {
+        char tmpl[] = "/tmp/glitz_cat_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        root = tmpl;
+        char cwd[1024];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        old_cwd = cwd;
+        ASSERT_EQ(chdir(root.c_str()), 0);
+        d.aspect = 1;
+        driver = &d;
+    }
+    void TearDown() override {
+        driver = nullptr;
+        ASSERT_EQ(chdir(old_cwd.c_str()), 0);
+        std::string cmd = "rm -rf '" + root + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    void catalogue(const std::string &text) {
+        mkdir("data", 0755);
+        FILE *f = fopen("data/data.json", "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+    }
+};
+
+const char *kCatalogue =
+    "{\"splat\": {\"fname\": \"splat.wav\"},"
+    " \"ball\": {\"texture\": \"atlas\", \"rect\": {\"x\": 0, \"y\": 0, \"w\": 8, \"h\": 8}},"
+    " \"atlas\": {\"fname\": \"atlas.png\"},"
+    " \"nofile\": {}}";
+
+}  // namespace
+
+TEST_F(CatalogueTest, MissingNamesPrintOnceAndCacheZero) {
+    catalogue(kCatalogue);
+    AssetCache cache;
+    cache.create();
+    int loads = 0;
+    auto load = [&](var &) { loads++; return 5; };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("nothing", kSample, -1, load), 0);
+    EXPECT_EQ(cache.lookup("nothing", kSample, -1, load), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              ":: trying load sample nothing\nunable to find sample nothing\n");
+    EXPECT_EQ(loads, 0);
+    cache.destroy();
+}
+
+TEST_F(CatalogueTest, FoundNamesLoadOnceAndReturnTheSameHandleSilently) {
+    catalogue(kCatalogue);
+    AssetCache cache;
+    cache.create();
+    int loads = 0;
+    std::string path;
+    auto load = [&](var &entry) { loads++; path = asset_path(entry); return 7; };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("atlas", kTex, 1, load), 7);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "trying load tex atlas\ndoing load tex atlas (1)\n");
+    EXPECT_EQ(path, "./data/atlas.png");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("atlas", kTex, 2, load), 7);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(loads, 1);
+
+    // A load step that fails is cached as 0 and not tried again; a missing "fname" gives the
+    // data directory and a slash.
+    EXPECT_EQ(cache.lookup("nofile", kTex, 2, load), 7);
+    EXPECT_EQ(path, "./data/");
+    auto failing = [&](var &) { loads++; return 0; };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("splat", kSample, -1, failing), 0);
+    EXPECT_EQ(cache.lookup("splat", kSample, -1, failing), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), ":: trying load sample splat\ndoing load sample splat\n");
+    EXPECT_EQ(loads, 3);
+    cache.destroy();
+    EXPECT_TRUE(cache.names.empty());
+}
+
+TEST_F(CatalogueTest, NamesAreCaseSensitiveAndKindsShareOneNamespace) {
+    catalogue(kCatalogue);
+    AssetCache samples, images;
+    samples.create();
+    images.create();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(samples.lookup("Splat", kSample, -1, [](var &) { return 1; }), 0);
+    EXPECT_EQ(images.lookup("BALL", kImg, -1, [](var &) { return 1; }), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              ":: trying load sample Splat\nunable to find sample Splat\nunable to find img BALL\n");
+
+    // The same entry through two kinds: each cache runs its own load step and keeps its own handle.
+    std::string seen_by_sample, seen_by_image;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(samples.lookup("ball", kSample, -1, [&](var &e) { seen_by_sample = e["texture"].str(); return 3; }), 3);
+    EXPECT_EQ(images.lookup("ball", kImg, -1, [&](var &e) { seen_by_image = e["texture"].str(); return 9; }), 9);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), ":: trying load sample ball\ndoing load sample ball\n");
+    EXPECT_EQ(seen_by_sample, "atlas");
+    EXPECT_EQ(seen_by_image, "atlas");
+    EXPECT_EQ(samples.lookup("ball", kSample, -1, [](var &) { return 100; }), 3);
+    EXPECT_EQ(images.lookup("ball", kImg, -1, [](var &) { return 100; }), 9);
+
+    // Both caches hold the one parsed catalogue.
+    EXPECT_EQ(samples.root.get(), images.root.get());
+    EXPECT_EQ(samples.root.get(), d.data.get());
+    samples.destroy();
+    images.destroy();
+}
+
+TEST_F(CatalogueTest, MissingOrBrokenCatalogue) {
+    // No data.json: every name is missing, nothing crashes.
+    AssetCache cache;
+    cache.create();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("splat", kSample, -1, [](var &) { return 1; }), 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("unable to find sample splat\n"), std::string::npos);
+    cache.destroy();
+
+    // A syntax error after the first entry keeps what was complete before it.
+    catalogue("{\"splat\": {\"fname\": \"a.wav\"}, \"ball\": {\"fname\": ");
+    cache.create();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cache.lookup("splat", kSample, -1, [](var &) { return 4; }), 4);
+    EXPECT_EQ(cache.lookup("music", kSample, -1, [](var &) { return 4; }), 0);
+    testing::internal::GetCapturedStderr();
+    cache.destroy();
+}
