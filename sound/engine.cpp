@@ -380,9 +380,8 @@ void SoundEngine::render(int16_t *out, int32_t frames) {
                 m[0] += (v.cur[0] + (v.next[0] - v.cur[0]) * t) * gl;
                 m[1] += (v.cur[1] + (v.next[1] - v.cur[1]) * t) * gr;
                 v.frac += v.step;
-                while (v.frac >= 1.0) {
+                while (v.frac >= 1.0 && !v.at_end) {
                     v.frac -= 1.0;
-                    if (v.at_end) break;
                     v.cur[0] = v.next[0];
                     v.cur[1] = v.next[1];
                     v.cur_pos = v.next_pos;

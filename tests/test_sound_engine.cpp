@@ -1,0 +1,265 @@
+// The sound engine without a device: decoding each format, mixing levels, pause, loops, positions,
+// voice ids outliving their voices, and refusing broken files.
+#define SOUND_FILES_OGG
+#include "tests/test_sound_files.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include "sound/engine.h"
+
+namespace {
+
+struct EngineTest : ::testing::Test {
+    std::string dir;
+    SoundEngine *e = nullptr;
+    void SetUp() override {
+        char tmpl[] = "/tmp/glitz_sound_XXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl));
+        dir = tmpl;
+        e = SoundEngine::create(false);
+        ASSERT_TRUE(e);
+    }
+    void TearDown() override {
+        delete e;
+        system(("rm -rf " + dir).c_str());
+    }
+    std::string file(const char *name, const std::vector<uint8_t> &bytes) {
+        std::string path = dir + "/" + name;
+        EXPECT_TRUE(write_file(path, bytes));
+        return path;
+    }
+    std::vector<int16_t> render(int frames) {
+        std::vector<int16_t> out((size_t)frames * 2);
+        e->render(out.data(), frames);
+        return out;
+    }
+};
+
+const double kSineRms = 0.70710678;
+
+TEST_F(EngineTest, WavOfEachLayoutPlaysItsToneAtTheOutputRate) {
+    struct Case { int rate, channels, bits; } cases[] = {
+        {44100, 1, 16}, {44100, 2, 16}, {22050, 1, 16}, {11025, 2, 8}, {48000, 2, 16}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz " << c.channels << " ch " << c.bits << " bit");
+        SoundSource *s = e->add_source(file("tone.wav", make_wav(c.rate, c.channels, c.bits, 441.0, 1.2, 0.5)).c_str());
+        ASSERT_TRUE(s);
+        EXPECT_FALSE(e->is_streamed(s));
+        VoiceId v = e->play(s, false, false, true);
+        ASSERT_NE(v, 0u);
+        std::vector<int16_t> out = render(44100);
+        double want = 0.5 * 32767 * kSineRms;
+        EXPECT_NEAR(channel_rms(out, 0), want, want * 0.03);
+        EXPECT_NEAR(channel_rms(out, 1), want, want * 0.03);
+        EXPECT_NEAR(rising_crossings(out, 0), 441, 2);   // pitch kept through the rate change
+        EXPECT_EQ(e->position_ms(v), 1000);
+        render(44100);
+        EXPECT_TRUE(e->is_finished(v));   // ended by itself after 1.2 s
+    }
+}
+
+TEST_F(EngineTest, VolumeAndPanSetTheChannelLevels) {
+    SoundSource *s = e->add_source(file("tone.wav", make_wav(44100, 1, 16, 441.0, 2.0, 0.8)).c_str());
+    ASSERT_TRUE(s);
+    double full = 0.8 * 32767 * kSineRms;
+    struct Case { float volume, pan; double left, right; } cases[] = {
+        {1.0f, 0.0f, 1.0, 1.0}, {0.25f, 0.0f, 0.25, 0.25}, {0.5f, -1.0f, 0.5, 0.0},
+        {0.5f, 1.0f, 0.0, 0.5}, {1.0f, -0.5f, 1.0, 0.5}, {0.0f, 0.0f, 0.0, 0.0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "volume " << c.volume << " pan " << c.pan);
+        VoiceId v = e->play(s, false, true, true);
+        e->set_volume(v, c.volume);
+        e->set_pan(v, c.pan);
+        EXPECT_FLOAT_EQ(e->volume(v), c.volume);
+        EXPECT_FLOAT_EQ(e->pan(v), c.pan);
+        e->set_paused(v, false);
+        std::vector<int16_t> out = render(4410);
+        EXPECT_NEAR(channel_rms(out, 0), c.left * full, 30);
+        EXPECT_NEAR(channel_rms(out, 1), c.right * full, 30);
+        e->stop(v);
+    }
+}
+
+TEST_F(EngineTest, PausedVoiceIsSilentAndKeepsItsPlaceUntilUnpaused) {
+    SoundSource *s = e->add_source(file("tone.wav", make_wav(44100, 1, 16, 441.0, 1.0, 0.5)).c_str());
+    VoiceId v = e->play(s, false, true, true);
+    EXPECT_TRUE(e->is_paused(v));
+    EXPECT_EQ(e->voices_playing(), 0);
+    std::vector<int16_t> out = render(4410);
+    EXPECT_EQ(channel_rms(out, 0), 0.0);
+    EXPECT_EQ(e->position_ms(v), 0);
+    e->set_paused(v, false);
+    out = render(4410);
+    EXPECT_GT(channel_rms(out, 0), 10000.0);
+    EXPECT_EQ(e->position_ms(v), 100);
+    e->set_paused(v, true);
+    render(4410);
+    EXPECT_EQ(e->position_ms(v), 100);
+}
+
+TEST_F(EngineTest, EndedVoiceIdsStayHarmlessAfterTheirSlotIsReused) {
+    SoundSource *s = e->add_source(file("short.wav", make_wav(44100, 1, 16, 441.0, 0.05, 0.5)).c_str());
+    VoiceId old = e->play(s, false, false, true);
+    render(4410);
+    ASSERT_TRUE(e->is_finished(old));
+    EXPECT_EQ(e->position_ms(old), -1);
+    // Every slot is taken again; the old id must reach none of the new voices.
+    std::vector<VoiceId> ids;
+    for (int i = 0; i < SoundEngine::kVoices; i++) ids.push_back(e->play(s, true, true, true));
+    for (VoiceId id : ids) ASSERT_NE(id, 0u);
+    EXPECT_EQ(e->play(s, false, false, true), 0u);   // no free slot: refused, nothing breaks
+    e->set_paused(old, false);
+    e->set_volume(old, 0.0f);
+    e->stop(old);
+    EXPECT_EQ(e->voices_playing(), 0);
+    for (VoiceId id : ids) EXPECT_FLOAT_EQ(e->volume(id), 1.0f);
+    e->stop(ids[0]);
+    EXPECT_NE(e->play(s, false, false, true), 0u);
+    // Ids that were never handed out are ignored too.
+    e->stop(0);
+    e->set_pan(0xFFFFFFFFu, 1.0f);
+    EXPECT_EQ(e->position_ms(12345), -1);
+}
+
+TEST_F(EngineTest, LoopedWholeSoundWrapsWithoutAGap) {
+    // 0.1 s of a 441 Hz tone is a whole number of periods: a gapless loop is a clean tone.
+    SoundSource *s = e->add_source(file("loop.wav", make_wav(44100, 1, 16, 441.0, 0.1, 0.5)).c_str());
+    VoiceId v = e->play(s, true, false, true);
+    std::vector<int16_t> out = render(44100);
+    EXPECT_FALSE(e->is_finished(v));
+    EXPECT_LE(longest_quiet_run(out, 0, 200), 3u);
+    EXPECT_NEAR(rising_crossings(out, 0), 440, 1);
+    EXPECT_EQ(e->position_ms(v), 0);   // ten passes, back at the start
+}
+
+TEST_F(EngineTest, OggDecodesWholeOrStreamedToTheSameTone) {
+    std::string path = file("tone.ogg", make_ogg(22050, 2, 441.0, 1.0, 0.5));
+    SoundSource *whole = e->add_source(path.c_str());
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(e->is_streamed(whole));   // small file
+    e->stream_threshold = 0;
+    SoundSource *streamed = e->add_source(path.c_str());
+    ASSERT_TRUE(streamed);
+    EXPECT_TRUE(e->is_streamed(streamed));
+    e->set_stream_mode(whole, STREAM_FROM_DISK);
+    EXPECT_TRUE(e->is_streamed(whole));
+    e->set_stream_mode(whole, STREAM_WHOLE);
+    EXPECT_FALSE(e->is_streamed(whole));
+    double want = 0.5 * 32767 * kSineRms;
+    for (SoundSource *s : {whole, streamed}) {
+        VoiceId v = e->play(s, false, false, true);
+        std::vector<int16_t> out = render(22050);
+        EXPECT_NEAR(channel_rms(out, 0, 2000, 20000), want, want * 0.05);
+        EXPECT_NEAR(channel_rms(out, 1, 2000, 20000), want, want * 0.05);
+        EXPECT_NEAR(rising_crossings(out, 0), 220, 2);
+        EXPECT_EQ(e->position_ms(v), 500);
+        e->stop(v);
+    }
+}
+
+TEST_F(EngineTest, LoopedOggStreamLoopsWithoutAGap) {
+    e->stream_threshold = 0;
+    SoundSource *s = e->add_source(file("loop.ogg", make_ogg(44100, 1, 441.0, 0.3, 0.5)).c_str());
+    ASSERT_TRUE(e->is_streamed(s));
+    VoiceId v = e->play(s, true, false, true);
+    std::vector<int16_t> out = render(44100 * 2);
+    EXPECT_FALSE(e->is_finished(v));
+    EXPECT_LE(longest_quiet_run(out, 0, 300), 4u);
+    EXPECT_GT(channel_rms(out, 0, 44100, 88200), 10000.0);
+}
+
+TEST_F(EngineTest, PlayPositionIsSetAndReadInMilliseconds) {
+    e->stream_threshold = 0;
+    std::string ogg = file("tone.ogg", make_ogg(44100, 2, 441.0, 3.0, 0.5));
+    std::string mod = file("tune.mod", make_mod(2));
+    std::string wav = file("tone.wav", make_wav(22050, 1, 16, 441.0, 3.0, 0.5));
+    for (const std::string &path : {ogg, mod, wav}) {
+        SCOPED_TRACE(path);
+        SoundSource *s = e->add_source(path.c_str());
+        ASSERT_TRUE(s);
+        VoiceId v = e->play(s, true, true, true);
+        EXPECT_TRUE(e->set_position_ms(v, 1500));
+        EXPECT_EQ(e->position_ms(v), 1500);
+        e->set_paused(v, false);
+        std::vector<int16_t> out = render(4410);
+        EXPECT_EQ(e->position_ms(v), 1600);
+        EXPECT_GT(channel_rms(out, 0), 1000.0);
+        EXPECT_FALSE(e->set_position_ms(v, -5));
+        e->stop(v);
+    }
+}
+
+TEST_F(EngineTest, SeekingLandsOnTheSameAudioAsPlayingThere) {
+    e->stream_threshold = 0;
+    std::string ogg = file("tone.ogg", make_ogg(44100, 2, 300.0, 3.0, 0.5));
+    std::string mod = file("tune.mod", make_mod(2));
+    for (const std::string &path : {ogg, mod}) {
+        SCOPED_TRACE(path);
+        SoundSource *s = e->add_source(path.c_str());
+        VoiceId v = e->play(s, false, false, true);
+        std::vector<int16_t> straight = render(66150 + 4410);
+        e->stop(v);
+        v = e->play(s, false, true, true);
+        e->set_position_ms(v, 1500);
+        e->set_paused(v, false);
+        std::vector<int16_t> sought = render(4410);
+        int worst = 0;
+        for (size_t i = 0; i < sought.size(); i++) worst = std::max(worst, abs(sought[i] - straight[66150 * 2 + i]));
+        EXPECT_LE(worst, 64);
+        e->stop(v);
+    }
+}
+
+TEST_F(EngineTest, ModuleRendersAndLoops) {
+    SoundSource *s = e->add_source(file("tune.mod", make_mod(1)).c_str());
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(e->is_streamed(s));
+    VoiceId once = e->play(s, false, false, true);
+    std::vector<int16_t> out = render(44100);
+    EXPECT_GT(channel_rms(out, 0), 1000.0);
+    EXPECT_GT(channel_rms(out, 1), 100.0);
+    render(44100 * 8);   // the song is 7.68 s long
+    EXPECT_TRUE(e->is_finished(once));
+    VoiceId looped = e->play(s, true, false, true);
+    render(44100 * 8);
+    EXPECT_FALSE(e->is_finished(looped));
+    EXPECT_NEAR(e->position_ms(looped), 8000 - 7680, 30);
+}
+
+TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
+    std::vector<uint8_t> wav = make_wav(44100, 1, 16, 441.0, 0.5, 0.5);
+    std::vector<uint8_t> ogg = make_ogg(44100, 1, 441.0, 0.5, 0.5);
+    std::vector<uint8_t> mod = make_mod(1);
+    std::vector<uint8_t> garbage(5000);
+    for (size_t i = 0; i < garbage.size(); i++) garbage[i] = (uint8_t)(i * 2654435761u >> 13);
+    auto cut = [](std::vector<uint8_t> b, size_t n) { b.resize(n); return b; };
+    auto poke = [](std::vector<uint8_t> b, size_t at, uint8_t v) { b[at] = v; return b; };
+    struct Case { const char *name; std::vector<uint8_t> bytes; } cases[] = {
+        {"cut.wav", cut(wav, wav.size() / 2)},
+        {"header.wav", cut(wav, 30)},
+        {"huge_chunk.wav", poke(poke(wav, 43, 0x7F), 7, 0x7F)},
+        {"zero_channels.wav", poke(wav, 22, 0)},
+        {"garbage.wav", garbage},
+        {"cut.ogg", cut(ogg, ogg.size() * 2 / 3)},
+        {"header.ogg", cut(ogg, 200)},
+        {"garbage.ogg", [&] { std::vector<uint8_t> g = garbage; memcpy(g.data(), "OggS", 4); return g; }()},
+        {"cut.mod", cut(mod, 600)},
+        {"garbage.mod", cut(garbage, 1084)},
+        {"empty.wav", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = file(c.name, c.bytes);
+        EXPECT_EQ(e->add_source(path.c_str()), nullptr);
+        e->stream_threshold = 0;   // streamed Ogg is checked on opening too
+        EXPECT_EQ(e->add_source(path.c_str()), nullptr);
+        e->stream_threshold = 512 * 1024;
+    }
+    EXPECT_EQ(e->add_source((dir + "/none.wav").c_str()), nullptr);
+    EXPECT_EQ(e->add_source(dir.c_str()), nullptr);
+    EXPECT_EQ(e->add_source(nullptr), nullptr);
+    EXPECT_EQ(e->play(nullptr, true, false, true), 0u);
+}
+
+}  // namespace
