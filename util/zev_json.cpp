@@ -27,7 +27,7 @@ var* builder_add(json_builder* b, var&& v)
     var_object* o = b->current->obj;
     int kind = o ? o->__type__() : VAR_NONE;
     if (kind == VAR_LIST) {
-        std::vector<var>& items = static_cast<_var_list*>(o)->items;
+        auto& items = static_cast<_var_list*>(o)->items;
         items.push_back(std::move(v));
         return &items.back();
     }

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
@@ -95,6 +96,107 @@ static void slice_bounds(int n, int& start, int& end)
     if (start > n) start = n;
     if (end < start) end = start;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Pool
+// ---------------------------------------------------------------------------------------------
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VAR_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VAR_POOL 0
+#endif
+#endif
+#ifndef VAR_POOL
+#define VAR_POOL 1
+#endif
+
+#if VAR_POOL
+namespace {
+enum { POOL_GRAIN = 16, POOL_MAX = 256, POOL_CHUNK = 64 * 1024 };
+struct pool_block { pool_block* next; };
+// Free lists per size class and the chunk being carved. Chunks are chained through their first
+// block so that they stay reachable; they are never returned. When the last block comes back,
+// the free lists are dropped and the chunks carved again from the start: a freed tree leaves
+// no scattered free lists behind, so the next one is laid out in address order again.
+struct var_pool {
+    pool_block* free_list[POOL_MAX / POOL_GRAIN + 1];
+    char* cur;
+    char* end;
+    pool_block* chunks; // every chunk, newest first
+    pool_block* spare;  // after a reset: the next chunk to carve again
+    size_t live;        // blocks handed out and not yet returned
+};
+var_pool pool; // zero-initialised, no destructor: usable by values destroyed at exit
+} // namespace
+
+void* var_pool_alloc(size_t n)
+{
+    if (n == 0) n = 1;
+    if (n > POOL_MAX) {
+        void* p = malloc(n);
+        if (!p) throw std::bad_alloc();
+        return p;
+    }
+    size_t cls = (n + POOL_GRAIN - 1) / POOL_GRAIN;
+    pool.live++;
+    if (pool_block* b = pool.free_list[cls]) {
+        pool.free_list[cls] = b->next;
+        __builtin_prefetch(b->next); // the next pop of this size reads it
+        return b;
+    }
+    size_t size = cls * POOL_GRAIN;
+    if ((size_t)(pool.end - pool.cur) < size) {
+        char* chunk;
+        if (pool.spare) {
+            chunk = (char*)pool.spare;
+            pool.spare = pool.spare->next;
+        } else {
+            chunk = (char*)malloc(POOL_CHUNK);
+            if (!chunk) {
+                pool.live--;
+                throw std::bad_alloc();
+            }
+            ((pool_block*)chunk)->next = pool.chunks;
+            pool.chunks = (pool_block*)chunk;
+        }
+        pool.cur = chunk + POOL_GRAIN;
+        pool.end = chunk + POOL_CHUNK;
+    }
+    void* p = pool.cur;
+    pool.cur += size;
+    return p;
+}
+
+void var_pool_free(void* p, size_t n)
+{
+    if (!p) return;
+    if (n == 0) n = 1;
+    if (n > POOL_MAX) {
+        free(p);
+        return;
+    }
+    size_t cls = (n + POOL_GRAIN - 1) / POOL_GRAIN;
+    pool_block* b = (pool_block*)p;
+    b->next = pool.free_list[cls];
+    pool.free_list[cls] = b;
+    if (--pool.live == 0) {
+        for (pool_block*& f : pool.free_list) f = nullptr;
+        pool.spare = pool.chunks;
+        pool.cur = pool.end = nullptr;
+    }
+}
+#else
+void* var_pool_alloc(size_t n)
+{
+    void* p = malloc(n ? n : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+void var_pool_free(void* p, size_t) { free(p); }
+#endif
 
 // ---------------------------------------------------------------------------------------------
 // var: the handle
@@ -343,6 +445,12 @@ static int list_index(const var& key, size_t size)
     return i;
 }
 
+// Elements go last first: the pool then hands their blocks out again in address order.
+_var_list::~_var_list()
+{
+    while (!items.empty()) items.pop_back();
+}
+
 int _var_list::__type__() { return VAR_LIST; }
 var_object* _var_list::__copy__()
 {
@@ -417,7 +525,7 @@ var _var_list::__add__(const var& other)
         VAR_REPORT("TypeError: can only concatenate list to list");
         return var();
     }
-    const std::vector<var>& b = static_cast<_var_list*>(other.obj)->items;
+    const auto& b = static_cast<_var_list*>(other.obj)->items;
     _var_list* l = new _var_list();
     l->items.reserve(items.size() + b.size());
     l->items.insert(l->items.end(), items.begin(), items.end());

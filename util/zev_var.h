@@ -24,6 +24,7 @@
 //   trimmed of trailing zeros ("2.5", "3000000000.0").
 // - Not thread-safe: plain reference counts. A container that holds itself is never freed.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -40,6 +41,22 @@ enum {
 };
 
 struct var_object;
+
+// Small-block pool behind every value object, dict node and list array (single-threaded, like
+// the values). Blocks up to 256 bytes are recycled per size; bigger ones go to malloc. Memory
+// handed to the pool stays with the process. Sanitizer builds use plain malloc instead.
+void* var_pool_alloc(size_t n);
+void var_pool_free(void* p, size_t n);
+
+template <class T> struct var_pool_allocator {
+    typedef T value_type;
+    var_pool_allocator() noexcept {}
+    template <class U> var_pool_allocator(const var_pool_allocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(var_pool_alloc(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { var_pool_free(p, n * sizeof(T)); }
+    template <class U> bool operator==(const var_pool_allocator<U>&) const noexcept { return true; }
+    template <class U> bool operator!=(const var_pool_allocator<U>&) const noexcept { return false; }
+};
 
 class var {
 public:
@@ -101,6 +118,8 @@ public:
 struct var_object {
     int32_t refs = 0;
 
+    static void* operator new(size_t n) { return var_pool_alloc(n); }
+    static void operator delete(void* p, size_t n) { var_pool_free(p, n); }
     virtual ~var_object() {}
     virtual int __type__();
     virtual void __setstr__(const std::string& s);
@@ -171,7 +190,8 @@ struct _var_string : var_object {
 };
 
 struct _var_list : var_object {
-    std::vector<var> items;
+    std::vector<var, var_pool_allocator<var>> items;
+    ~_var_list() override;
     int __type__() override;
     var_object* __copy__() override;
     var& __get__(const var& key) override;
@@ -188,7 +208,8 @@ struct _var_list : var_object {
     var __add__(const var& other) override;
 };
 
-typedef std::map<std::string, var> var_dict_map; // bytewise (unsigned) key order
+typedef std::map<std::string, var, std::less<std::string>, var_pool_allocator<std::pair<const std::string, var>>>
+    var_dict_map; // bytewise (unsigned) key order
 
 struct _var_dict : var_object {
     var_dict_map items;
