@@ -1,0 +1,32 @@
+// glitz_assets - writes the game's data directory: data.json and every file it names.
+//
+// USAGE
+//   glitz_assets DATA_DIR [PREVIEW_DIR]
+//
+// The build runs it with DATA_DIR = <build>/data. PREVIEW_DIR, when given, receives pictures for
+// people to look at (glyph sheets over a background, a mock-up of the title screen); they are not
+// part of the data. Exit status 0 on success.
+#include "gen.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: %s DATA_DIR [PREVIEW_DIR]\n", argv[0]);
+        return 2;
+    }
+    std::string dir = argv[1], preview = argc > 2 ? argv[2] : "";
+    mkdir(dir.c_str(), 0777);
+    if (!preview.empty()) mkdir(preview.c_str(), 0777);
+
+    Catalogue cat;
+    bool ok = make_sprites(dir, cat, preview) && make_test_art(dir, cat) &&
+              make_fonts(dir, cat, preview) && make_sounds(dir, cat) && make_music(dir, cat);
+    if (!ok || !cat.write(dir + "/data.json")) {
+        fprintf(stderr, "glitz_assets: failed\n");
+        return 1;
+    }
+    preview_screens(dir, preview);
+    return 0;
+}
