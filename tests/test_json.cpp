@@ -1,0 +1,311 @@
+// JSON push parser (events, error codes per state, buffer, depth, comments) and json_parse trees.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "ext/json/JSON_parser.h"
+#include "util/zev_json.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+// Feeds `text` to a parser and records the events as text: "[ ]", "{ }", "k:a", "i:1", "f:2.5",
+// "s:x", "n", "t", "F".
+struct Outcome {
+    std::string events;
+    int failed_at = -1; // byte that failed, -1 when all were accepted
+    bool ended = false; // JSON_parser_end result
+    int error = 0;
+    std::string last_string;
+};
+
+int record(void* ctx, int type, const JSON_value* v)
+{
+    Outcome* r = (Outcome*)ctx;
+    char buf[64];
+    switch (type) {
+    case JSON_T_ARRAY_BEGIN: r->events += "[ "; break;
+    case JSON_T_ARRAY_END: r->events += "] "; break;
+    case JSON_T_OBJECT_BEGIN: r->events += "{ "; break;
+    case JSON_T_OBJECT_END: r->events += "} "; break;
+    case JSON_T_INTEGER: snprintf(buf, sizeof buf, "i:%d ", v->vu.integer_value); r->events += buf; break;
+    case JSON_T_FLOAT: snprintf(buf, sizeof buf, "f:%g ", v->vu.float_value); r->events += buf; break;
+    case JSON_T_NULL: r->events += "n "; break;
+    case JSON_T_TRUE: r->events += "t "; break;
+    case JSON_T_FALSE: r->events += "F "; break;
+    case JSON_T_STRING:
+        r->last_string.assign(v->vu.str.value, v->vu.str.length);
+        r->events += "s:" + r->last_string + " ";
+        break;
+    case JSON_T_KEY: r->events += "k:" + std::string(v->vu.str.value, v->vu.str.length) + " "; break;
+    }
+    return 1;
+}
+
+Outcome parse(const std::string& text, bool comments = true, int depth = 16)
+{
+    Outcome r;
+    JSON_config config;
+    init_JSON_config(&config);
+    config.callback = record;
+    config.callback_ctx = &r;
+    config.allow_comments = comments;
+    config.depth = depth;
+    JSON_parser jc = JSON_parser_new(&config);
+    for (size_t i = 0; i < text.size(); i++) {
+        if (!JSON_parser_char(jc, (unsigned char)text[i])) {
+            r.failed_at = (int)i;
+            break;
+        }
+    }
+    if (r.failed_at < 0) r.ended = JSON_parser_end(jc);
+    r.error = JSON_parser_get_error(jc);
+    JSON_parser_delete(jc);
+    return r;
+}
+
+} // namespace
+
+TEST(JsonParser, EventOrder)
+{
+    EXPECT_EQ(parse("[]").events, "[ ] ");
+    EXPECT_EQ(parse("{}").events, "{ } ");
+    Outcome r = parse("{\"a\": [1, 2.5, \"x\", null]}");
+    EXPECT_TRUE(r.ended);
+    EXPECT_EQ(r.events, "{ k:a [ i:1 f:2.5 s:x n ] } ");
+    EXPECT_EQ(parse("[true,false , -0, 1e2, 1E-2,0.5e+1, 1., 0.e1]").events,
+        "[ t F i:0 f:100 f:0.01 f:5 f:1 f:0 ] ");
+    EXPECT_EQ(parse("[\n\t1\r\n]").events, "[ i:1 ] ");
+}
+
+TEST(JsonParser, ErrorCodesByState)
+{
+    struct Case { const char* text; int at; int error; };
+    const Case cases[] = {
+        {"]", 0, JSON_E_UNBALANCED_COLLECTION},      // start, bracket
+        {"x", 0, JSON_E_INVALID_CHAR},               // start
+        {"1", 0, JSON_E_INVALID_CHAR},               // top-level scalar
+        {"\"s\"", 0, JSON_E_INVALID_CHAR},
+        {"true", 0, JSON_E_INVALID_CHAR},
+        {"[1]x", 3, JSON_E_INVALID_CHAR},            // after-value
+        {"{1", 1, JSON_E_EXPECTED_KEY},              // object-open
+        {"{\"a\":1,}", 7, JSON_E_EXPECTED_KEY},      // key
+        {"{\"a\" 1", 5, JSON_E_EXPECTED_COLON},      // colon
+        {"{\"a\":}", 5, JSON_E_INVALID_CHAR},        // value
+        {"[,", 1, JSON_E_UNBALANCED_COLLECTION},     // array-open
+        {"[1,]", 3, JSON_E_INVALID_CHAR},            // value after ','
+        {"[\"a\tb\"]", 3, JSON_E_INVALID_CHAR},      // string: tab
+        {"[\"a\nb\"]", 3, JSON_E_INVALID_CHAR},
+        {"[\"\\x\"]", 3, JSON_E_INVALID_ESCAPE_SEQUENCE},
+        {"[\"\\u12g4\"]", 6, JSON_E_INVALID_UNICODE_SEQUENCE},
+        {"[\"\\ud800x\"]", 8, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 1
+        {"[\"\\ud800\\n\"]", 9, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 2
+        {"[\"\\ud800\\u0041\"]", 13, JSON_E_INVALID_UNICODE_SEQUENCE}, // not a low surrogate
+        {"[\"\\udc00\"]", 7, JSON_E_INVALID_UNICODE_SEQUENCE}, // lone low surrogate
+        {"[-]", 2, JSON_E_INVALID_NUMBER},           // minus
+        {"[01]", 2, JSON_E_INVALID_NUMBER},          // zero
+        {"[0e1]", 2, JSON_E_INVALID_NUMBER},
+        {"[12a]", 3, JSON_E_INVALID_NUMBER},         // integer
+        {"[1.5.]", 4, JSON_E_INVALID_NUMBER},        // fraction
+        {"[1e]", 3, JSON_E_INVALID_NUMBER},          // exponent
+        {"[1e+]", 4, JSON_E_INVALID_NUMBER},         // exponent sign
+        {"[1e5/**/]", 4, JSON_E_INVALID_NUMBER},     // exponent digits: no comment
+        {"[1.x]", 3, JSON_E_INVALID_CHAR},           // fraction start
+        {"[+1]", 1, JSON_E_UNBALANCED_COLLECTION},   // array-open
+        {"[1,+1]", 3, JSON_E_INVALID_CHAR},          // value
+        {"[tru]", 4, JSON_E_INVALID_KEYWORD},
+        {"[tru/**/e]", 4, JSON_E_INVALID_KEYWORD},
+        {"[True]", 1, JSON_E_UNBALANCED_COLLECTION},
+        {"[nul1]", 4, JSON_E_INVALID_KEYWORD},
+        {"[/x", 2, JSON_E_INVALID_CHAR},             // comment start
+        {"[1}", 2, JSON_E_UNBALANCED_COLLECTION},
+        {"{\"a\":1]", 6, JSON_E_UNBALANCED_COLLECTION},
+        {"[1]\x01", 3, JSON_E_INVALID_CHAR},         // invalid class
+    };
+    for (const Case& c : cases) {
+        Outcome r = parse(c.text);
+        EXPECT_EQ(r.failed_at, c.at) << c.text;
+        EXPECT_EQ(r.error, c.error) << c.text;
+    }
+    // Failures that leave the error code alone.
+    Outcome comma = parse("[1],");
+    EXPECT_EQ(comma.failed_at, 3);
+    EXPECT_EQ(comma.error, JSON_E_NONE);
+    Outcome nocomment = parse("[/**/]", false);
+    EXPECT_EQ(nocomment.failed_at, 1);
+    EXPECT_EQ(nocomment.error, JSON_E_NONE);
+
+    JSON_parser jc = JSON_parser_new(nullptr);
+    EXPECT_FALSE(JSON_parser_char(jc, -1));
+    EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_INVALID_CHAR);
+    JSON_parser_delete(jc);
+}
+
+TEST(JsonParser, EndAndEmptyInput)
+{
+    EXPECT_TRUE(parse("").ended);
+    EXPECT_TRUE(parse("  \n\t ").ended);
+    EXPECT_TRUE(parse("/* only */ ").ended);
+    EXPECT_EQ(parse("/* only */").events, "");
+    Outcome open = parse("[1");
+    EXPECT_FALSE(open.ended);
+    EXPECT_EQ(open.error, JSON_E_UNBALANCED_COLLECTION);
+    EXPECT_FALSE(parse("[1] /* open").ended);
+    Outcome r = parse("[1]  ");
+    EXPECT_TRUE(r.ended);
+}
+
+TEST(JsonParser, NumbersAndComments)
+{
+    EXPECT_EQ(parse("[1/**/]").events, "[ i:1 ] ");
+    EXPECT_EQ(parse("[1.]").events, "[ f:1 ] ");
+    EXPECT_EQ(parse("[-2147483648, 2147483647]").events, "[ i:-2147483648 i:2147483647 ] ");
+    // Outside 32 bits: the exact value as a float, never a wrapped integer.
+    EXPECT_EQ(parse("[2147483648,-2147483649, 99999999999999999999]").events,
+        "[ f:2.14748e+09 f:-2.14748e+09 f:1e+20 ] ");
+    // Comments in each position.
+    EXPECT_EQ(parse("/*a*/{/*b*/\"k\"/*c*/:/*d*/1/*e*/,/*f*/\"l\":[/*g*/2/*h*/]/*i*/}/*j*/").events,
+        "{ k:k i:1 k:l [ i:2 ] } ");
+    EXPECT_EQ(parse("[/***/1/* ** / */]").events, "[ i:1 ] ");
+    EXPECT_EQ(parse("[\"a\"/**/,true/**/]").events, "[ s:a t ] ");
+}
+
+TEST(JsonParser, StringsAndUnicode)
+{
+    Outcome r = parse("[\"a\\tb\\\"\\\\\\/\\b\\f\\n\\r\"]");
+    EXPECT_EQ(r.last_string, "a\tb\"\\/\b\f\n\r");
+    EXPECT_EQ(parse("[\"\\u00e9\"]").last_string, "\xc3\xa9");
+    EXPECT_EQ(parse("[\"\\u0041\\u07FF\\uFFFF\"]").last_string, "A\xdf\xbf\xef\xbf\xbf");
+    EXPECT_EQ(parse("[\"\\ud83d\\ude00\"]").last_string, "\xf0\x9f\x98\x80");
+    EXPECT_EQ(parse("[\"a\\u0000b\"]").last_string, std::string("a\0b", 3));
+    EXPECT_EQ(parse("[\"\xff\x80 x\"]").last_string, "\xff\x80 x");
+
+    std::string big(10000, 'q');
+    Outcome b = parse("[\"" + big + "\", \"after\"]");
+    EXPECT_TRUE(b.ended);
+    EXPECT_EQ(b.events.substr(4, 10000), big);
+    EXPECT_EQ(b.last_string, "after");
+    std::string longnum = "[1." + std::string(8000, '5') + "]";
+    EXPECT_TRUE(parse(longnum).ended);
+}
+
+TEST(JsonParser, DepthAndReset)
+{
+    std::string a16(16, '['), c16(16, ']');
+    EXPECT_TRUE(parse(a16 + c16).ended);
+    Outcome deep = parse(a16 + "[" + c16 + "]");
+    EXPECT_EQ(deep.failed_at, 16);
+    EXPECT_EQ(deep.error, JSON_E_NESTING_DEPTH_REACHED);
+    std::string seventeen;
+    for (int i = 0; i < 17; i++) seventeen += "[ ";
+    EXPECT_EQ(deep.events, seventeen); // the 17th begin event is sent before the failure
+
+    // No limit: the stack grows past its built-in 128 levels.
+    std::string a300(300, '['), c300(300, ']');
+    EXPECT_TRUE(parse(a300 + c300, true, -1).ended);
+    Outcome limited = parse(a300 + c300, true, 200);
+    EXPECT_EQ(limited.failed_at, 200);
+    EXPECT_EQ(parse("[[]]", true, 0).failed_at, 1); // depth 0 means 1
+
+    JSON_parser jc = JSON_parser_new(nullptr);
+    for (char c : std::string("[\"abc")) JSON_parser_char(jc, (unsigned char)c);
+    EXPECT_FALSE(JSON_parser_char(jc, '\n'));
+    EXPECT_TRUE(JSON_parser_reset(jc));
+    for (char c : std::string("{\"k\": 1}")) EXPECT_TRUE(JSON_parser_char(jc, (unsigned char)c));
+    EXPECT_TRUE(JSON_parser_end(jc));
+    JSON_parser_delete(jc);
+}
+
+TEST(JsonParse, TreeShape)
+{
+    var d;
+    const char* text = "{\"a\": [1, 2.5, true, false, null, \"x\"], \"b\": {}, \"a2\": 1, \"a2\": \"second\"}";
+    ASSERT_EQ(json_parse(d, text, (int)strlen(text)), 0);
+    ASSERT_EQ(d.type(), VAR_DICT);
+    EXPECT_EQ(d.len(), 3);
+    var a = d["a"];
+    ASSERT_EQ(a.len(), 6);
+    EXPECT_EQ(a[0].num(), 1);
+    EXPECT_EQ(a[1].num(), 2.5);
+    EXPECT_EQ(a[2].type(), VAR_NUMBER);
+    EXPECT_EQ(a[2].num(), 1);
+    EXPECT_EQ(a[3].num(), 0);
+    EXPECT_EQ(a[4].obj, nullptr);
+    EXPECT_EQ(a[5].str(), "x");
+    EXPECT_EQ(d["b"].type(), VAR_DICT);
+    EXPECT_EQ(d["b"].len(), 0);
+    EXPECT_EQ(d["a2"].str(), "second");
+
+    var s;
+    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10, 3000000000]";
+    ASSERT_EQ(json_parse(s, scalars, (int)strlen(scalars)), 0);
+    EXPECT_EQ(s[0].str(), "\xc3\xa9");
+    EXPECT_EQ(s[1].str(), "a");
+    EXPECT_EQ(s[2].str(), "\xe2\x82\xac");
+    EXPECT_EQ(s[3].num(), 1e10);
+    EXPECT_EQ(s[4].num(), 3000000000.0);
+
+    var keys;
+    json_parse(keys, "{\"k\\u0000cut\": 1}", 17);
+    EXPECT_TRUE(keys.has("k"));
+}
+
+TEST(JsonParse, ErrorsKeepPartialTrees)
+{
+    var out;
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "[1, 2", 5), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_end: syntax error\n");
+    ASSERT_EQ(out.len(), 1);
+    EXPECT_EQ(out[0].num(), 1);
+
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "[1, ]", 5), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 4\n");
+    EXPECT_EQ(out.len(), 1);
+
+    CaptureStderr();
+    std::string deep = std::string(17, '[') + std::string(17, ']');
+    EXPECT_EQ(json_parse(out, deep.data(), (int)deep.size()), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 16\n");
+    EXPECT_EQ(out.len(), 1); // 16 nested lists built so far
+
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "{\"a\": {\"b\": [7, x", 17), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 16\n");
+    EXPECT_EQ(out["a"]["b"][0].num(), 7);
+
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "[1] [2]", 7), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 4\n");
+
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "42", 2), 1);
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 0\n");
+}
+
+TEST(JsonParse, EmptyTextAndZeroByte)
+{
+    var keep("kept");
+    EXPECT_EQ(json_parse(keep, "", 0), 0);
+    EXPECT_EQ(json_parse(keep, " /* c */ \n", 10), 0);
+    EXPECT_EQ(json_parse(keep, nullptr, 5), 0);
+    EXPECT_EQ(json_parse(keep, "[1]", -4), 0);
+    EXPECT_EQ(keep.str(), "kept");
+
+    // A zero byte at offset 10 of 20 ends the input there.
+    std::string text("[1, 2, 3]", 9);
+    text += ' ';
+    text += '\0';
+    text += "garbage!!";
+    ASSERT_EQ(text.size(), 20u);
+    var out;
+    EXPECT_EQ(json_parse(out, text.data(), (int)text.size()), 0);
+    EXPECT_EQ(out.len(), 3);
+    CaptureStderr();
+    EXPECT_EQ(json_parse(out, "[1,\0 2]", 7), 1); // cut inside the list
+    EXPECT_EQ(GetCapturedStderr(), "JSON_parser_end: syntax error\n");
+}
