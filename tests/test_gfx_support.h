@@ -76,12 +76,17 @@ inline std::string font_entry_json(const char *texture) {
 }
 
 // Opens a w x h OpenGL window (under Xvfb in CI), clears it to black. Skips when there is no display.
+// A fresh X connection to Xvfb is now and then refused right after another closed: try again.
 struct GlWindow {
     bool ok = false;
     GlWindow(int w, int h) {
         if (!getenv("DISPLAY")) return;
-        SDL_Init(SDL_INIT_VIDEO);
-        ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) != nullptr;
+        for (int attempt = 0; attempt < 20 && !ok; attempt++) {
+            if (attempt) SDL_Delay(25);
+            SDL_Init(SDL_INIT_VIDEO);
+            ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) != nullptr;
+            if (!ok) SDL_Quit();
+        }
         if (!ok) return;
         glViewport(0, 0, w, h);
         glClearColor(0, 0, 0, 0);

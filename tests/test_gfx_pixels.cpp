@@ -1,0 +1,276 @@
+// Drawing read back from a real OpenGL window (Mesa under Xvfb): uploads, clipping, fills, text.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "test_gfx_support.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+enum { W = 256, H = 256 };
+static const int kThirds[9] = {0xff0000, 0x00ff00, 0x0000ff, 0xffff00, 0xff00ff, 0x00ffff, 0x808080, 0xffffff, 0x804000};
+
+struct Rgb { int r, g, b; };
+
+static Rgb pixel(int x, int y) {
+    uint8_t p[4] = {0, 0, 0, 0};
+    glFinish();
+    glReadPixels(x, H - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgb{p[0], p[1], p[2]};
+}
+static bool lit(int x, int y) { Rgb p = pixel(x, y); return p.r + p.g + p.b > 0; }
+
+#define EXPECT_RGB(x, y, R, G, B, tol)                                                   \
+    do {                                                                                 \
+        Rgb p_ = pixel(x, y);                                                            \
+        EXPECT_NEAR(p_.r, R, tol) << "at " << (x) << "," << (y);                       \
+        EXPECT_NEAR(p_.g, G, tol) << "at " << (x) << "," << (y);                       \
+        EXPECT_NEAR(p_.b, B, tol) << "at " << (x) << "," << (y);                       \
+    } while (0)
+
+static std::string tex_entry(const char *file, int w, int h) {
+    return std::string("{\"fname\":\"") + file + "\",\"rect\":" + rect_json(0, 0, (float)w, (float)h) + "}";
+}
+static std::string img_entry(const char *tex, int w, int h) {
+    return std::string("{\"texture\":\"") + tex + "\",\"rect\":" + rect_json(0, 0, (float)w, (float)h) +
+           ",\"shape\":" + rect_json(0, 0, (float)w, (float)h) + "}";
+}
+
+// A 256 x 256 window whose canvas maps one to one onto its pixels, with a catalogue of test
+// pictures: "half" (4 x 4, premultiplication), "ramp" (64 x 64 colour ramp), "white" (8 x 8),
+// "thirds" (48 x 48, nine colours), a font on "sheet", and entries whose files or textures are missing.
+struct Pixels : ::testing::Test {
+    TempCatalogue cat{"{\"half\":" + img_entry("half_t", 4, 4) + ",\"half_t\":" + tex_entry("half.png", 4, 4) +
+                      ",\"ramp\":" + img_entry("ramp_t", 64, 64) + ",\"ramp_t\":" + tex_entry("ramp.png", 64, 64) +
+                      ",\"white\":" + img_entry("white_t", 8, 8) + ",\"white_t\":" + tex_entry("white.png", 8, 8) +
+                      ",\"thirds\":" + img_entry("thirds_t", 48, 48) + ",\"thirds_t\":" + tex_entry("thirds.png", 48, 48) +
+                      ",\"font\":" + font_entry_json("sheet") + ",\"sheet\":" + tex_entry("sheet.png", 64, 64) +
+                      ",\"nofile\":" + img_entry("nofile_t", 8, 8) + ",\"nofile_t\":" + tex_entry("missing.png", 8, 8) +
+                      ",\"lost\":" + img_entry("gone", 8, 8) + "}",
+                      W, H};
+    GlWindow win{W, H};
+
+    void SetUp() override {
+        if (!win.ok) return;
+        std::vector<uint8_t> px(64 * 64 * 4);
+        for (int y = 0; y < 4; y++)
+            for (int x = 0; x < 4; x++) {
+                const uint8_t left[4] = {255, 128, 0, 128}, right[4] = {200, 100, 50, 0};
+                memcpy(&px[(y * 4 + x) * 4], x < 2 ? left : right, 4);
+            }
+        cat.write_png("half.png", 4, 4, px.data());
+        for (int y = 0; y < 64; y++)
+            for (int x = 0; x < 64; x++) {
+                uint8_t *p = &px[(y * 64 + x) * 4];
+                p[0] = (uint8_t)(x * 4), p[1] = (uint8_t)(y * 4), p[2] = 128, p[3] = 255;
+            }
+        cat.write_png("ramp.png", 64, 64, px.data());
+        for (int y = 0; y < 64; y++)   // glyph sheet: opaque white 16 x 16 top-left, rest clear
+            for (int x = 0; x < 64; x++) {
+                uint8_t v = x < 16 && y < 16 ? 255 : 0;
+                memset(&px[(y * 64 + x) * 4], v, 4);
+            }
+        cat.write_png("sheet.png", 64, 64, px.data());
+        std::fill(px.begin(), px.end(), 255);
+        cat.write_png("white.png", 8, 8, px.data());
+        for (int y = 0; y < 48; y++)
+            for (int x = 0; x < 48; x++) {
+                int c = kThirds[(y / 16) * 3 + x / 16];
+                uint8_t *p = &px[(y * 48 + x) * 4];
+                p[0] = (uint8_t)(c >> 16), p[1] = (uint8_t)(c >> 8), p[2] = (uint8_t)c, p[3] = 255;
+            }
+        cat.write_png("thirds.png", 48, 48, px.data());
+        gfx_init();
+        font_table_create();
+        gfx->view_w = W;
+        gfx->view_h = H;
+        gfx->view_scale = 1;
+        gfx_view();
+        CaptureStderr();   // keep the loaders' lines out of the test log
+    }
+    void TearDown() override {
+        if (win.ok) GetCapturedStderr();
+    }
+};
+
+TEST_F(Pixels, UploadIsPremultiplied) {
+    REQUIRE_WINDOW(win);
+    int32_t img = gfx_img_load("half");
+    ASSERT_EQ(img, 1);
+    uint32_t gl = gfx->texs[gfx->imgs[img].tex].gl;
+    ASSERT_NE(gl, 0u);
+    uint8_t tex[4 * 4 * 4];
+    glBindTexture(GL_TEXTURE_2D, gl);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex);
+    const uint8_t left[4] = {128, 64, 0, 128}, clear[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 16; i++) EXPECT_EQ(0, memcmp(&tex[i * 4], (i % 4) < 2 ? left : clear, 4)) << i;
+    gfx_draw_img(img, 0, 0, 64, 64);   // blended onto black: the premultiplied colour shows as is
+    EXPECT_RGB(20, 20, 128, 64, 0, 2);
+    EXPECT_RGB(50, 20, 0, 0, 0, 0);
+}
+
+TEST_F(Pixels, ClippedImageShowsItsTopLeft) {
+    REQUIRE_WINDOW(win);
+    int32_t img = gfx_img_load("ramp");
+    gfx_clip_push(100, 100);
+    gfx_draw_img(img, 80, 80, 0, 0);
+    gfx_clip_pop();
+    for (int y = 80; y < 100; y += 3)
+        for (int x = 80; x < 100; x += 3) EXPECT_RGB(x, y, 4 * (x - 80), 4 * (y - 80), 128, 2);
+    EXPECT_RGB(99, 99, 76, 76, 128, 2);
+    EXPECT_FALSE(lit(100, 90));
+    EXPECT_FALSE(lit(90, 100));
+    EXPECT_FALSE(lit(79, 85));
+    EXPECT_FALSE(lit(150, 150));
+
+    // A part: the right half of the ramp stretched over 32 x 64 at (150, 0).
+    gfx_draw_img_part(img, 0.5f, 0, 0.5f, 1, 150, 0, 32, 64);
+    EXPECT_RGB(150, 10, 128, 40, 128, 3);
+    EXPECT_RGB(181, 10, 252, 40, 128, 3);
+}
+
+TEST_F(Pixels, BoxKeepsCornersAndStretchesTheMiddle) {
+    REQUIRE_WINDOW(win);
+    int32_t img = gfx_img_load("thirds");
+    gfx_draw_box(img, 10, 10, 120, 80, 16);
+    const int xs[3] = {18, 70, 122}, ys[3] = {18, 50, 82};
+    for (int r = 0; r < 3; r++)
+        for (int c = 0; c < 3; c++) {
+            int want = kThirds[r * 3 + c];
+            SCOPED_TRACE(r * 3 + c);
+            EXPECT_RGB(xs[c], ys[r], want >> 16, (want >> 8) & 255, want & 255, 6);
+        }
+    EXPECT_FALSE(lit(9, 50));
+    EXPECT_FALSE(lit(130, 50));
+}
+
+TEST_F(Pixels, FillRectColourAndTint) {
+    REQUIRE_WINDOW(win);
+    gfx_fill_rect(0xff8000, 10, 10, 20, 20);
+    EXPECT_RGB(10, 10, 255, 128, 0, 0);
+    EXPECT_RGB(29, 29, 255, 128, 0, 0);
+    EXPECT_FALSE(lit(30, 15));
+    EXPECT_FALSE(lit(15, 30));
+    float c[4];
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_EQ(c[0] + c[1] + c[2] + c[3], 4.0f);   // back to opaque white
+    gfx_translate(100, 100);
+    gfx_clip_push(15, 15);
+    gfx_fill_rect(0x00ff00, -50, -50, 200, 200);
+    gfx_clip_pop();
+    gfx_translate(-100, -100);
+    EXPECT_RGB(100, 100, 0, 255, 0, 0);
+    EXPECT_RGB(114, 114, 0, 255, 0, 0);
+    EXPECT_FALSE(lit(115, 110));
+    EXPECT_FALSE(lit(99, 110));
+
+    gfx_color(255, 255, 255, 128);
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_NEAR(c[0] * 255, 128, 0.01);
+    EXPECT_NEAR(c[3] * 255, 128, 0.01);
+    gfx_draw_img(gfx_img_load("white"), 200, 10, 0, 0);
+    gfx_color(255, 255, 255, 255);
+    EXPECT_RGB(204, 14, 128, 128, 128, 1);
+}
+
+TEST_F(Pixels, MissingPicturesDrawNothing) {
+    REQUIRE_WINDOW(win);
+    for (const char *name : {"nofile", "lost", "ghost"}) {
+        int32_t img = gfx_img_load(name);
+        gfx_draw_img(img, 0, 0, 200, 200);
+        gfx_draw_img_part(img, 0, 0, 1, 1, 0, 0, 200, 200);
+        gfx_draw_box(img, 0, 0, 200, 200, 10);
+    }
+    gfx_draw_img(4000, 0, 0, 100, 100);
+    gfx_draw_tex(0, 0);
+    std::vector<uint8_t> all(W * H * 4);
+    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
+    size_t lit_bytes = 0;
+    for (size_t i = 0; i < all.size(); i += 4) lit_bytes += all[i] + all[i + 1] + all[i + 2] > 0;
+    EXPECT_EQ(lit_bytes, 0u);
+}
+
+TEST_F(Pixels, TextLightsWhereTheCaretSays) {
+    REQUIRE_WINDOW(win);
+    int32_t f = font_load("font");
+    ASSERT_EQ(f, 1);
+    const char *text = "AB C";
+    font_draw(f, text, 10, 20, 0, -1);
+    for (int pos : {0, 1, 3}) {
+        GfxRect r = font_caret(f, text, pos, 0);
+        int gx = 10 + (int)r.x + 1, gy = 20 + (int)r.y + 2;   // glyph picture: 1 right, 2 down
+        EXPECT_TRUE(lit(gx, gy)) << pos;
+        EXPECT_TRUE(lit(gx + 7, gy + 7)) << pos;
+        EXPECT_FALSE(lit(gx + 8, gy + 3)) << pos;   // the gap before the next pen position
+        EXPECT_FALSE(lit(gx - 1, gy + 3)) << pos;
+    }
+    GfxRect space = font_caret(f, text, 2, 0);
+    EXPECT_FALSE(lit(10 + (int)space.x + 4, 20 + 6));
+
+    // Wrapped: the second line starts one line height lower, at the left edge again.
+    font_draw(f, "AB CD", 10, 40, 35, -1);
+    GfxRect c = font_caret(f, "AB CD", 3, 35);
+    EXPECT_EQ(c.y, 12);
+    EXPECT_TRUE(lit(10 + 1, 40 + 12 + 2));
+    EXPECT_FALSE(lit(10 + 31, 40 + 4));
+}
+
+// The first lit column of row y between x0 and x1, or -1.
+static int first_lit(int y, int x0, int x1) {
+    for (int x = x0; x < x1; x++)
+        if (lit(x, y)) return x;
+    return -1;
+}
+
+TEST_F(Pixels, AlignedLinesStartWhereTheyShould) {
+    REQUIRE_WINDOW(win);
+    int32_t f = font_load("font");
+    ASSERT_EQ(font_width(f, "ABCDEF"), 60);
+    font_draw(f, "ABCDEF", 10, 10, 100, -1);
+    font_draw(f, "ABCDEF", 10, 30, 100, 0);
+    font_draw(f, "ABCDEF", 10, 50, 100, 1);
+    EXPECT_EQ(first_lit(15, 0, W), 10 + 1);
+    EXPECT_EQ(first_lit(35, 0, W), 10 + 20 + 1);
+    EXPECT_EQ(first_lit(55, 0, W), 10 + 40 + 1);
+    EXPECT_FALSE(lit(10 + 40 + 60, 55));
+}
+
+TEST_F(Pixels, LongLinesAreDrawnWhole) {
+    REQUIRE_WINDOW(win);
+    int32_t f = font_load("font");
+    std::string text(300, 'A');
+    font_draw(f, text.c_str(), -2600, 100, 0, -1);   // glyph i at -2600 + 10 i: glyphs 260.. show
+    EXPECT_TRUE(lit(5, 105));       // glyph 260, in the second batch
+    EXPECT_TRUE(lit(55, 105));      // glyph 265
+    EXPECT_EQ(first_lit(105, 0, W), 1);
+    gfx_clip_push(50, 256);         // and clipped glyph by glyph
+    font_draw(f, text.c_str(), -2600, 150, 0, -1);
+    gfx_clip_pop();
+    EXPECT_TRUE(lit(45, 155));
+    EXPECT_FALSE(lit(51, 155));
+    EXPECT_FALSE(lit(55, 155));
+}
+
+TEST_F(Pixels, ViewAndUnprojectAgreeAtEveryQuarterTurn) {
+    REQUIRE_WINDOW(win);
+    gfx->view_w = 1024;
+    gfx->view_h = 768;
+    gfx->view_scale = 0.2f;
+    for (float rot : {0.0f, 90.0f, 180.0f, 270.0f}) {
+        gfx->view_rot = rot;
+        gfx_view();
+        glClear(GL_COLOR_BUFFER_BIT);
+        gfx_fill_rect(0xffffff, 200, 100, 50, 40);   // canvas centre (225, 120)
+        std::vector<uint8_t> all(W * H * 4);
+        glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
+        double sx = 0, sy = 0, n = 0;
+        for (int y = 0; y < H; y++)
+            for (int x = 0; x < W; x++)
+                if (all[(y * W + x) * 4]) sx += x + 0.5, sy += (H - 1 - y) + 0.5, n++;
+        ASSERT_GT(n, 0) << rot;
+        EXPECT_NEAR(n, 50 * 40 * 0.04, 8) << rot;
+        GfxPoint p = gfx_unproject((float)(sx / n), (float)(sy / n), 0, 0);
+        EXPECT_NEAR(p.x, 225, 3) << rot;
+        EXPECT_NEAR(p.y, 120, 3) << rot;
+    }
+}
