@@ -101,7 +101,7 @@ bool wav_decode(const std::vector<uint8_t> &file, PcmData *out) {
             const Uint8 *p = buf + (f * in_ch + c) * bytes;
             int16_t s;
             switch (spec.format) {
-            case AUDIO_U8: s = (int16_t)((p[0] - 128) << 8); break;
+            case AUDIO_U8: s = (int16_t)((p[0] - 128) * 256); break;
             case AUDIO_S8: s = (int16_t)((int8_t)p[0] * 256); break;
             case AUDIO_S16LSB: s = (int16_t)(p[0] | p[1] << 8); break;
             case AUDIO_S16MSB: s = (int16_t)(p[1] | p[0] << 8); break;

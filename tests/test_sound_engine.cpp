@@ -256,6 +256,25 @@ TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
         EXPECT_EQ(e->add_source(path.c_str()), nullptr);
         e->stream_threshold = 512 * 1024;
     }
+    // Damaged copies either load or not; whatever loads plays and seeks without harm.
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (const std::vector<uint8_t> *good : {&wav, &ogg, &mod}) {
+        for (int round = 0; round < 60; round++) {
+            std::vector<uint8_t> b = *good;
+            for (int k = 0; k < 1 + round % 8; k++) b[next() % b.size()] = (uint8_t)next();
+            if (round % 5 == 4) b.resize(next() % b.size());
+            e->stream_threshold = round % 2 ? 0 : 512 * 1024;
+            SoundSource *s = e->add_source(file("damaged", b).c_str());
+            if (!s) continue;
+            VoiceId v = e->play(s, round % 3 == 0, false, true);
+            render(2048);
+            e->set_position_ms(v, next() % 3000);
+            render(2048);
+            e->stop(v);
+        }
+    }
+    e->stream_threshold = 512 * 1024;
     EXPECT_EQ(e->add_source((dir + "/none.wav").c_str()), nullptr);
     EXPECT_EQ(e->add_source(dir.c_str()), nullptr);
     EXPECT_EQ(e->add_source(nullptr), nullptr);
