@@ -96,6 +96,42 @@ static inline std::vector<uint8_t> make_mod(int orders) {
     return b;
 }
 
+// A ScreamTracker 3 module: one order of one 64-row pattern whose first row starts a looped
+// 32-byte wave on a left and a right channel.
+static inline std::vector<uint8_t> make_s3m() {
+    std::vector<uint8_t> b(272 + 32, 0);
+    memcpy(&b[0], "test s3m", 8);
+    b[28] = 0x1A;
+    b[29] = 16;
+    b[32] = 2;                 // orders
+    b[34] = 1;                 // instruments
+    b[36] = 1;                 // patterns
+    b[40] = 0x20, b[41] = 0x13;
+    b[42] = 2;                 // unsigned samples
+    memcpy(&b[44], "SCRM", 4);
+    b[48] = 64, b[49] = 6, b[50] = 125, b[51] = 0xB0;
+    for (int c = 0; c < 32; c++) b[64 + c] = 255;
+    b[64] = 0, b[65] = 8;      // left 1, right 1
+    b[96] = 0, b[97] = 255;    // order list
+    b[98] = 112 / 16;          // instrument at 112
+    b[100] = 192 / 16;         // pattern at 192
+    uint8_t *ins = &b[112];
+    ins[0] = 1;
+    ins[14] = 272 / 16;        // sample data at 272
+    ins[16] = 32;              // length
+    ins[24] = 32;              // loop end
+    ins[28] = 64;              // volume
+    ins[31] = 1;               // looped
+    ins[32] = 0xAB, ins[33] = 0x20;   // C2 speed 8363
+    memcpy(ins + 76, "SCRS", 4);
+    const uint8_t pattern[] = {0x20 | 0, 0x40, 1, 0x20 | 1, 0x40, 1, 0};
+    uint8_t *p = &b[192];
+    p[0] = (uint8_t)(2 + sizeof pattern + 63);
+    memcpy(p + 2, pattern, sizeof pattern);   // rows 1..63 are the zero bytes already there
+    for (int i = 0; i < 32; i++) b[272 + i] = (uint8_t)(i < 16 ? 228 : 28);
+    return b;
+}
+
 #ifdef SOUND_FILES_OGG
 // A sine tone through libvorbisenc (quality 0.4).
 static inline std::vector<uint8_t> make_ogg(int rate, int channels, double hz, double seconds, double amplitude) {
