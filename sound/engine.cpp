@@ -85,6 +85,7 @@ void SoundEngine::callback(void *self, uint8_t *stream, int len) {
 
 // ---- Sources ------------------------------------------------------------------------------------
 
+static const float kMaxVolume = 16.0f;
 static const size_t kMaxWholeFile = 64u << 20;   // files read into memory are refused above this
 
 SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
@@ -211,13 +212,15 @@ VoiceId SoundEngine::play(SoundSource *s, bool looped, bool start_paused, bool t
 
 void SoundEngine::set_pan(VoiceId id, float pan) {
     lock();
+    if (pan != pan) pan = 0.0f;   // NaN: centre
     if (Voice *v = voice(id)) v->pan = pan < -1.0f ? -1.0f : pan > 1.0f ? 1.0f : pan;
     unlock();
 }
 
 void SoundEngine::set_volume(VoiceId id, float volume) {
     lock();
-    if (Voice *v = voice(id)) v->volume = volume > 0.0f ? volume : 0.0f;
+    // NaN is silence; the top is bounded so that no gain times a silent sample gives NaN.
+    if (Voice *v = voice(id)) v->volume = volume > 0.0f ? (volume < kMaxVolume ? volume : kMaxVolume) : 0.0f;
     unlock();
 }
 

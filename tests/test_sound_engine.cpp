@@ -79,6 +79,18 @@ TEST_F(EngineTest, VolumeAndPanSetTheChannelLevels) {
         EXPECT_NEAR(channel_rms(out, 1), c.right * full, 30);
         e->stop(v);
     }
+    // Values from outside: NaN is silence / centre, huge volumes clip but stay finite.
+    VoiceId v = e->play(s, false, false, true);
+    e->set_volume(v, NAN);
+    e->set_pan(v, NAN);
+    EXPECT_EQ(e->volume(v), 0.0f);
+    EXPECT_EQ(e->pan(v), 0.0f);
+    e->set_volume(v, INFINITY);
+    e->set_pan(v, -INFINITY);
+    EXPECT_EQ(e->pan(v), -1.0f);
+    std::vector<int16_t> out = render(4410);
+    EXPECT_GT(channel_rms(out, 0), 20000.0);
+    EXPECT_EQ(channel_rms(out, 1), 0.0);
 }
 
 TEST_F(EngineTest, PausedVoiceIsSilentAndKeepsItsPlaceUntilUnpaused) {
