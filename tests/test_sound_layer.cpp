@@ -267,7 +267,20 @@ TEST(SoundLayerDevice, DummyDeviceOpensPlaysAndCloses) {
     testing::internal::GetCapturedStderr();
     SDL_Delay(200);   // the callback runs on SDL's audio thread meanwhile
     EXPECT_GT(sound_layer->engine->position_ms(sound_layer->streams[h]), 0);
+    // Voices started, cut and ending by themselves while the callback mixes them.
+    std::string wav = "/tmp/glitz_sound_dummy.wav";
+    ASSERT_TRUE(write_file(wav, make_wav(22050, 1, 8, 500.0, 0.002, 0.5)));
+    testing::internal::CaptureStderr();
+    int32_t s = driver_sound_load(wav.c_str());
+    testing::internal::GetCapturedStderr();
+    for (int i = 0; i < 400; i++) {
+        sound_play(s, 0.5f, 0.0f);
+        if (i % 50 == 0) SDL_Delay(5);
+    }
+    SDL_Delay(100);
+    EXPECT_EQ(sound_layer->engine->voices_playing(), 1);   // the music; the short pair has ended
     sound_quit();
+    unlink(wav.c_str());
     unlink(path.c_str());
     unsetenv("SDL_AUDIODRIVER");
 }
