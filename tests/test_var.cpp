@@ -137,7 +137,8 @@ TEST(Var, StringSliceHasIterate)
     EXPECT_FALSE(h.has("elo"));
     EXPECT_EQ(var("abc").len(), 3);
 
-    var it = var(std::string("A\xff", 2)).iter(), k, v;
+    var bytes(std::string("A\xff", 2)); // iterators hold no reference: keep it alive
+    var it = bytes.iter(), k, v;
     EXPECT_EQ(it.type(), VAR_INVALID);
     ASSERT_TRUE(it.next(k, v));
     EXPECT_EQ(k.num(), 0);
