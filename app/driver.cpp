@@ -40,7 +40,18 @@ void driver_quit() {
 SDL_Surface *_try_init_video(int32_t w, int32_t h) {
     fprintf(stderr, "_try_init_video(%d,%d,%d)\n", w, h, 0);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_InitSubSystem(SDL_INIT_VIDEO);
+    // A busy X server now and then refuses a connection: try a few times before giving up.
+    int video = -1;
+    for (int attempt = 0; attempt < 5 && video != 0; attempt++) {
+        if (attempt) SDL_Delay(20);
+        video = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    }
+    if (video != 0) {
+        // SDL's GL calls crash without a video device: this attempt fails here.
+        fprintf(stderr, "video init failed: %s\n", SDL_GetError());
+        fprintf(stderr, "res: %d\n", 0);
+        return nullptr;
+    }
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
     if (driver && driver->title[0]) SDL_WM_SetCaption(driver->title, driver->title);

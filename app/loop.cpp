@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <GL/gl.h>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include "app/driver.h"
 
 int SDL_main(int argc, char **argv) {
@@ -12,6 +14,11 @@ int SDL_main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);  // diagnostics stay on the terminal, a line at a time
     Game game{};  // lives for the whole run; every state keeps its address
     game_init(&game);
+    // GLITZ_TICK_REPORT set: print the monotonic clock at the first presented frame and, at the
+    // end, how many frames and ticks ran in how long (for the program test and the benchmark).
+    const bool report = getenv("GLITZ_TICK_REPORT") != nullptr;
+    uint32_t first_frame = 0;
+    int32_t frames = 0, ticks = 0;
     Event event;
     do {
         event = event_make(0);
@@ -19,14 +26,24 @@ int SDL_main(int argc, char **argv) {
             if (event.type == EV_QUIT) game.quit = 1;
             game_event(&game, event);
         }
-        for (int32_t n = ticks_due(); n > 0; n--)
+        int32_t n = ticks_due();
+        if (frames++ == 0) first_frame = SDL_GetTicks();
+        ticks += n;
+        for (; n > 0; n--)
             if (State *s = current_state(&game)) s->update();  // looked up again: update may switch
         glClearColor(0, 0, 0, 1);
         glClearDepth(1.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (State *s = current_state(&game)) s->paint();
         SDL_GL_SwapBuffers();
+        if (report && frames == 1) {
+            timespec t;
+            clock_gettime(CLOCK_MONOTONIC, &t);
+            fprintf(stderr, "first frame at %lld.%09ld\n", (long long)t.tv_sec, t.tv_nsec);
+        }
     } while (!game.quit);
+    if (report)
+        fprintf(stderr, "frames %d ticks %d ms %u\n", frames, ticks, (unsigned)(SDL_GetTicks() - first_frame));
     game_shutdown(&game);
     return 0;
 }

@@ -1,0 +1,195 @@
+// The real program under X: window size, pace, Ctrl+Q as a real key event, SIGTERM, the window
+// manager's close request, start-up lines, and a clear end when no window can be opened.
+#include <gtest/gtest.h>
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string slurp(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string run(const std::string &cmd) {
+    std::string out;
+    FILE *p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+    return out;
+}
+
+// One run of glitzfall in a fresh folder with data/data.json and an empty home.
+struct Program {
+    std::string root, display;
+    pid_t pid = -1;
+
+    explicit Program(const char *disp) : display(disp ? disp : "") {
+        char tmpl[] = "/tmp/glitz_prog_XXXXXX";
+        if (mkdtemp(tmpl)) root = tmpl;
+        mkdir((root + "/data").c_str(), 0755);
+        mkdir((root + "/home").c_str(), 0755);
+        std::ofstream(root + "/data/data.json") << "{}";
+    }
+    ~Program() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (!root.empty()) system(("rm -rf '" + root + "'").c_str());
+    }
+    bool start() {
+        std::string bin = std::string(GLITZ_BINARY_DIR) + "/glitzfall";
+        pid = fork();
+        if (pid != 0) return pid > 0;
+        if (chdir(root.c_str()) != 0) _exit(126);
+        freopen((root + "/out.txt").c_str(), "w", stdout);
+        freopen((root + "/err.txt").c_str(), "w", stderr);
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("HOME", (root + "/home").c_str(), 1);
+        unsetenv("APPDATA");
+        unsetenv("XDG_DATA_HOME");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("GLITZ_TICK_REPORT", "1", 1);
+        execl(bin.c_str(), bin.c_str(), (char *)nullptr);
+        _exit(127);
+    }
+    std::string out() { return slurp(root + "/out.txt"); }
+    std::string err() { return slurp(root + "/err.txt"); }
+    // Waits until stderr holds `text`; false after `seconds`.
+    bool wait_for(const std::string &text, double seconds) {
+        for (int i = 0; i < seconds * 20; i++) {
+            if (err().find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // Exit status, or -1 if it has not ended within `seconds` (or ended by a signal).
+    int wait_exit(double seconds) {
+        for (int i = 0; i < seconds * 20; i++) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+    std::string window() {
+        std::string id = run("DISPLAY=" + display + " xdotool search --all --pid " + std::to_string(pid) +
+                             " --name 'GLITZ FALL' 2>/dev/null | head -1");
+        while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
+        return id;
+    }
+};
+
+const char *display() {
+    const char *d = getenv("DISPLAY");
+    return d && *d ? d : nullptr;
+}
+
+bool have_binary() { return access((std::string(GLITZ_BINARY_DIR) + "/glitzfall").c_str(), X_OK) == 0; }
+
+}  // namespace
+
+TEST(Program, OpensItsWindowKeepsPaceAndQuitsOnCtrlQ) {
+    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    if (run("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    Program p(display());
+    ASSERT_TRUE(p.start());
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    std::string win = p.window();
+    ASSERT_FALSE(win.empty());
+    std::string geo = run("DISPLAY=" + p.display + " xdotool getwindowgeometry " + win);
+    EXPECT_NE(geo.find("1024x768"), std::string::npos) << geo;
+
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    run("DISPLAY=" + p.display + " xdotool windowfocus --sync " + win + " key ctrl+q");
+    ASSERT_EQ(p.wait_exit(10), 0) << p.err();
+
+    // The pace: 60 ticks per clock second (about 120 in 2 s), one frame per tick when idle.
+    std::string err = p.err();
+    int frames = 0, ticks = 0;
+    unsigned ms = 0;
+    size_t at = err.find("frames ");
+    ASSERT_NE(at, std::string::npos) << err;
+    ASSERT_EQ(sscanf(err.c_str() + at, "frames %d ticks %d ms %u", &frames, &ticks, &ms), 3);
+    EXPECT_GE(ms, 2000u);
+    double expected = ms * 60.0 / 1000.0;
+    EXPECT_NEAR(ticks, expected, expected * 0.1 + 2) << err;
+    EXPECT_LE(frames, ticks);
+
+    // Start-up lines.
+    std::string out = p.out();
+    EXPECT_NE(out.find("SDL Runtime Version: 1.2."), std::string::npos) << out;
+    EXPECT_NE(out.find("SDL Compile Version: 1.2.15\nSDL_BYTEORDER == SDL_LIL_ENDIAN\n"), std::string::npos);
+    std::string user = p.root + "/home/.local/share/GameName";
+    for (const std::string &line :
+         {std::string("== joystick init.............\n"), "file not found: " + user + "/state.dat\n",
+          "file not found: " + user + "/settings.dat\n", std::string("init_video: 1024 768 640 480 480 320 0\n"),
+          std::string("_try_init_video(1024,768,0)\n"), std::string("res: 1\n"), std::string("res: 1024 x 768\n"),
+          std::string("unable to find stream music\n"), std::string("sizeof(level) = 10k\nsizeof(game) = 10k\n")})
+        EXPECT_NE(err.find(line), std::string::npos) << line;
+    struct stat st;
+    EXPECT_EQ(stat(user.c_str(), &st), 0);  // the per-user directory is made, its files are never written
+    EXPECT_NE(stat((user + "/settings.dat").c_str(), &st), 0);
+}
+
+TEST(Program, QuitsOnSigterm) {
+    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    Program p(display());
+    ASSERT_TRUE(p.start());
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    kill(p.pid, SIGTERM);
+    EXPECT_EQ(p.wait_exit(10), 0) << p.err();
+}
+
+TEST(Program, QuitsOnTheWindowManagersCloseRequest) {
+    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    if (run("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    Program p(display());
+    ASSERT_TRUE(p.start());
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    std::string win = p.window();
+    ASSERT_FALSE(win.empty());
+    Display *x = XOpenDisplay(p.display.c_str());
+    ASSERT_NE(x, nullptr);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = (Window)strtoul(win.c_str(), nullptr, 10);
+    ev.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, ev.xclient.window, False, NoEventMask, &ev);
+    XFlush(x);
+    XCloseDisplay(x);
+    EXPECT_EQ(p.wait_exit(10), 0) << p.err();
+}
+
+TEST(Program, EndsWithAMessageWhenNoWindowCanBeOpened) {
+    if (!have_binary()) GTEST_SKIP() << "needs the built program";
+    Program p(":987");  // no such display
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(p.wait_exit(20), 1);
+    std::string err = p.err();
+    EXPECT_NE(err.find("trying at default res ...\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("trying w/o fullscreen ...\n"), std::string::npos);
+    EXPECT_NE(err.find("no window could be opened"), std::string::npos);
+    EXPECT_EQ(err.find("sizeof(game)"), std::string::npos);
+}
