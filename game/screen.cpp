@@ -1,0 +1,29 @@
+// screen.cpp - what the four screens share: the root container and the start of a frame.
+#include "game/states.h"
+
+#include <GL/gl.h>
+#include "gfx/gfx.h"
+
+Screen::Screen(Game *g) : game(g), root(new Container) {}
+
+Screen::~Screen() { delete root; }
+
+void Screen::root_empty() {
+    delete root;
+    root = new Container;
+}
+
+void Screen::root_paint() {
+    root->measure_content();
+    root->paint_content();
+}
+
+void screen_begin_frame() {
+    if (!gfx) return;   // no window: nothing to clear or project
+    gfx->view_w = 1024;
+    gfx->view_h = 768;
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gfx_view();
+}
