@@ -22,7 +22,7 @@ build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer buil
 
 # A private X server for the window tests.
 for n in $(seq 91 140); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 XVFB_PID=$!
 trap 'kill $XVFB_PID 2>/dev/null' EXIT
 export DISPLAY=":$n"
