@@ -141,19 +141,24 @@ uint32_t driver_tex_load(const char *file) {
         return 0;
     }
     gfx_premultiply(pixels, (size_t)w * (size_t)h);
-    GLuint name = 0;
-    if (gl_context_ready()) {
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        int err = gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-        if (err) fprintf(stderr, "gluBuild2DMipmaps failed %s - %s\n", path, (const char *)gluErrorString(err));
-    } else {
+    if (!gl_context_ready()) {   // unit tests and tools without a window: decoded, not uploaded
         fprintf(stderr, "driver_tex_load: no OpenGL context for %s\n", path);
+        stbi_image_free(pixels);
+        return 0;
     }
+    GLuint name = 0;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    int err = gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     stbi_image_free(pixels);
+    if (err) {   // no picture in it: hand out no name rather than an incomplete texture
+        fprintf(stderr, "gluBuild2DMipmaps failed %s - %s\n", path, (const char *)gluErrorString(err));
+        glDeleteTextures(1, &name);
+        return 0;
+    }
     fprintf(stderr, "loaded %s as %d\n", path, (int)name);
     return name;
 }
