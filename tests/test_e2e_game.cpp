@@ -1,0 +1,278 @@
+// The whole game in a real window (under Xvfb in CI), driven like a player would but deterministic:
+// the tick timer's clock is injected so that every frame runs exactly one tick, and key presses are
+// SDL events pushed into the real event queue. The program's own entry function runs the frame loop;
+// the script runs inside it, from the tick timer's sleep, once per frame, and checks the state ids,
+// the score and the pixels of the frame shown last.
+//
+// Set GLITZ_SHOTS=<dir> to also write the title and a run as <dir>/title.png and <dir>/play.png.
+#include <gtest/gtest.h>
+#include <SDL/SDL.h>
+#include <SDL/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <stb_image_write.h>   // implementation comes from libstb
+#include <sys/stat.h>
+#include <unistd.h>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include "app/app.h"
+#include "app/driver.h"
+#include "game/level.h"
+#include "game/states.h"
+
+namespace {
+
+// The frame on screen: the window's pixels as the X server holds them after the last buffer swap,
+// read over the program's own display connection. (x, y) in window pixels, y down.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba;   // rows from the top, alpha 255
+    Shot() {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWMInfo(&info) != 1 || !driver) return;
+        Display *x = info.info.x11.display;
+        info.info.x11.lock_func();
+        XSync(x, False);
+        XImage *img = XGetImage(x, info.info.x11.window, 0, 0, driver->width, driver->height, AllPlanes, ZPixmap);
+        info.info.x11.unlock_func();
+        if (!img) return;
+        w = img->width;
+        h = img->height;
+        rgba.assign((size_t)w * h * 4, 255);
+        for (int y = 0; y < h; y++)
+            for (int xx = 0; xx < w; xx++) {
+                unsigned long p = XGetPixel(img, xx, y);
+                uint8_t *q = &rgba[((size_t)y * w + xx) * 4];
+                q[0] = (uint8_t)((p & img->red_mask) >> 16);
+                q[1] = (uint8_t)((p & img->green_mask) >> 8);
+                q[2] = (uint8_t)(p & img->blue_mask);
+            }
+        XDestroyImage(img);
+    }
+    int32_t rgb(int x, int y) const {
+        if (x < 0 || y < 0 || x >= w || y >= h) return -1;
+        const uint8_t *p = &rgba[((size_t)y * w + x) * 4];
+        return p[0] << 16 | p[1] << 8 | p[2];
+    }
+    // Pixels of exactly this colour inside the rectangle (any non-black one when color is -1).
+    int count(int32_t color, int x0, int y0, int x1, int y1) const {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++) {
+                int32_t c = rgb(x, y);
+                n += color == -1 ? c > 0 : c == color;
+            }
+        return n;
+    }
+    void save(const char *name) const {
+        const char *dir = getenv("GLITZ_SHOTS");
+        if (!dir || !*dir || !w) return;
+        std::string path = std::string(dir) + "/" + name;
+        EXPECT_TRUE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4)) << path;
+    }
+};
+
+void push_key(uint8_t type, SDLKey sym, int mod = KMOD_NONE) {
+    SDL_Event ev{};
+    ev.type = type;
+    ev.key.type = type;
+    ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    ev.key.keysym.sym = sym;
+    ev.key.keysym.mod = (SDLMod)mod;
+    ev.key.keysym.unicode = sym < 128 ? sym : 0;
+    ASSERT_EQ(SDL_PushEvent(&ev), 0);
+}
+void press(SDLKey sym, int mod = KMOD_NONE) {
+    push_key(SDL_KEYDOWN, sym, mod);
+    push_key(SDL_KEYUP, sym, mod);
+}
+
+Game *the_game() {
+    GameState *s = dynamic_cast<GameState *>(state_registry[STATE_MENU]);
+    return s ? s->game : nullptr;
+}
+
+// The title: the ball in the middle, the five rows of text in their colours.
+void expect_title(const Shot &s) {
+    EXPECT_GT(s.count(-1, 462, 334, 562, 434), 9000) << "the ball fills the middle";
+    EXPECT_EQ(s.count(-1, 0, 0, 60, 768), 0) << "nothing at the left edge";
+    EXPECT_GT(s.count(0xFFFFFF, 100, 0, 924, 154), 1000) << "GLITZ FALL!! in white";
+    EXPECT_GT(s.count(0xFFFF55, 100, 154, 924, 307), 300) << "FEST 2012 GRAB BAG in yellow";
+    EXPECT_GT(s.count(0xFF55FF, 100, 307, 924, 461), 300) << "CODE: RONAN VESK in magenta";
+    EXPECT_GT(s.count(0x55FFFF, 100, 461, 924, 614), 300) << "MUSIC: OLAF TREMM in cyan";
+    EXPECT_GT(s.count(0xFFFFFF, 100, 614, 924, 768), 300) << "the instructions in white";
+    EXPECT_EQ(s.count(0xFFFFFF, 0, 614, 120, 768) + s.count(0xFFFFFF, 904, 614, 1024, 768), 0)
+        << "the instructions wrap at 768";
+}
+
+// The score at the top centre in cyan, nowhere else at the top.
+void expect_score(const Shot &s) {
+    EXPECT_GT(s.count(0x55FFFF, 462, 0, 562, 100), 100) << "score at the top centre";
+}
+
+// Counts the frames of the script and keeps what it has seen.
+struct Script {
+    uint32_t now = 1000;
+    int frame = 0;       // frames begun
+    int phase = 0;
+    int phase_frame = 0; // frame at which the phase began
+    int32_t fail_score = -1, fail_ticks = 0;
+    int runs = 0;
+    bool title_seen = false, play_seen = false, fail_seen = false, back_seen = false;
+    bool player_reached_right = false;
+    void next_phase() { phase++; phase_frame = frame; }
+    int in_phase() const { return frame - phase_frame; }
+};
+Script script;
+
+uint32_t fake_clock() { return script.now; }
+
+// One step per frame: the previous frame is on screen, this frame's events are polled, its one tick
+// is about to run.
+void step() {
+    Script &sc = script;
+    Game *g = the_game();
+    if (!g) return;
+    int f = sc.frame++;
+    if (f > 20000) {   // a safety net: a stuck script ends the program
+        ADD_FAILURE() << "script stuck in phase " << sc.phase;
+        g->quit = 1;
+        return;
+    }
+    Level &lv = g->level;
+    switch (sc.phase) {
+    case 0:   // the title, shown for a while
+        ASSERT_EQ(g->state, STATE_MENU);
+        if (sc.in_phase() == 30) {
+            Shot s;
+            expect_title(s);
+            s.save("title.png");
+            sc.title_seen = true;
+            press(SDLK_SPACE);   // any key starts a run
+            sc.next_phase();
+        }
+        break;
+    case 1:   // the run starts; hold the right arrow
+        if (sc.in_phase() == 1) {
+            EXPECT_EQ(g->state, STATE_PLAY);
+            EXPECT_EQ(lv.score, 0);
+            EXPECT_EQ(lv.ticks, 0);
+            EXPECT_EQ(lv.objects[0].x, 427);
+            push_key(SDL_KEYDOWN, SDLK_RIGHT);
+        }
+        if (sc.in_phase() == 3) {
+            EXPECT_EQ(lv.objects[0].x, 435);   // one tick with the arrow held so far
+            Shot s;
+            EXPECT_GT(s.count(-1, 427, 598, 597, 768), 3000) << "the player at the bottom centre";
+            EXPECT_EQ(s.count(-1, 0, 598, 400, 768) , 0) << "nothing else at the bottom yet";
+            expect_score(s);
+        }
+        if (g->state == STATE_PLAY) {
+            const Object &p = lv.objects[0];
+            if (p.x == 854) sc.player_reached_right = true;
+            EXPECT_LE(p.x, 854);
+            if (lv.ticks == 300) {   // a run under way: balls falling, the player on the right
+                Shot s;
+                EXPECT_GT(s.count(-1, 854, 598, 1024, 768), 3000) << "the player at the bottom right";
+                expect_score(s);
+                s.save("play.png");
+                sc.play_seen = true;
+            }
+        }
+        if (g->state == STATE_FAIL) {
+            EXPECT_FALSE(lv.objects[0].player);
+            sc.fail_score = lv.score;
+            sc.fail_ticks = lv.ticks;
+            push_key(SDL_KEYUP, SDLK_RIGHT);
+            sc.next_phase();
+        }
+        break;
+    case 2:   // game over: the field keeps running under the banner, the score stays
+        EXPECT_EQ(g->state, STATE_FAIL);
+        EXPECT_EQ(lv.score, sc.fail_score);
+        if (sc.in_phase() == 120) {
+            EXPECT_EQ(lv.ticks, sc.fail_ticks + 120);
+            Shot s;
+            EXPECT_GT(s.count(0xFF55FF, 200, 334, 824, 434), 1000) << "GLITZ FAIL!! across the middle";
+            expect_score(s);
+            Box *score = dynamic_cast<Box *>(dynamic_cast<GameState *>(state_registry[STATE_PLAY])->root->find("score"));
+            ASSERT_NE(score, nullptr);
+            EXPECT_EQ(static_cast<Label *>(score->child())->text, std::to_string(sc.fail_score));
+            sc.fail_seen = true;
+            press(SDLK_a);
+            sc.next_phase();
+        }
+        break;
+    case 3:   // back at the title
+        if (sc.in_phase() == 1) {
+            EXPECT_EQ(g->state, STATE_MENU);
+        }
+        if (sc.in_phase() == 5) {
+            Shot s;
+            expect_title(s);
+            sc.back_seen = true;
+            press(SDLK_q, KMOD_LCTRL);   // the quit chord ends the program after this frame
+            sc.next_phase();
+        }
+        break;
+    default:   // the chord was dispatched before this frame's tick: the loop ends after it
+        EXPECT_EQ(g->quit, 1);
+        EXPECT_EQ(sc.in_phase(), 1) << "still running after the quit chord";
+        g->quit = 1;
+        break;
+    }
+}
+
+void fake_sleep(uint32_t ms) {
+    script.now += ms;   // time passes exactly as asked: one tick per frame
+    step();
+}
+
+struct TempHome {
+    std::string dir;
+    TempHome() {
+        char tmpl[] = "/tmp/glitz_e2e_XXXXXX";
+        dir = mkdtemp(tmpl);
+        setenv("HOME", dir.c_str(), 1);
+        unsetenv("APPDATA");
+        unsetenv("XDG_DATA_HOME");
+    }
+    ~TempHome() {
+        if (system(("rm -rf '" + dir + "'").c_str()) != 0) perror("rm");
+    }
+};
+
+}  // namespace
+
+TEST(EndToEnd, TitleRunGameOverAndBack) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs DISPLAY (run under Xvfb)";
+    struct stat st;
+    ASSERT_EQ(stat(GLITZ_BINARY_DIR "/data/data.json", &st), 0) << "the generated data directory";
+    ASSERT_EQ(chdir(GLITZ_BINARY_DIR), 0);   // the program reads ./data
+    TempHome home;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    tick_clock = fake_clock;
+    tick_sleep = fake_sleep;
+    ticks_restart();
+    char name[] = "glitzfall";
+    char *argv[] = {name, nullptr};
+    int status = SDL_main(1, argv);
+    tick_clock = nullptr;
+    tick_sleep = nullptr;
+
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(script.title_seen);
+    EXPECT_TRUE(script.play_seen) << "the run ended before tick 300";
+    EXPECT_TRUE(script.player_reached_right);
+    EXPECT_TRUE(script.fail_seen);
+    EXPECT_TRUE(script.back_seen);
+    EXPECT_EQ(script.phase, 4);
+    EXPECT_GE(script.fail_score, 0);
+    printf("run: hit after %d ticks with score %d; %d frames in all\n", script.fail_ticks, script.fail_score,
+           script.frame);
+}
