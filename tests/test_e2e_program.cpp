@@ -170,8 +170,9 @@ TEST(ProgramByHand, TitleKeyRunArrowAndCtrlQ) {
     double age = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_start).count();
     xdo("keyup Right");
     int moved_x = moved.left_edge(598, 768);
-    if (age < 1.2)   // a machine so busy that balls may have reached the bottom proves nothing here
+    if (age < 1.2) {   // a machine so busy that balls may have reached the bottom proves nothing here
         EXPECT_GT(moved_x, start_x + 40) << "the player moved right";
+    }
     EXPECT_GT(moved.count(0x55FFFF, 462, 0, 562, 100), 100);
 
     xdo("key ctrl+q");
