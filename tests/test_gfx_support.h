@@ -76,7 +76,8 @@ inline std::string font_entry_json(const char *texture) {
 }
 
 // Opens a w x h OpenGL window (under Xvfb in CI), clears it to black. Skips when there is no display.
-// A fresh X connection to Xvfb is now and then refused right after another closed: try again.
+// An Xvfb started without -noreset refuses connections while it resets after its last client
+// left: try again for a while.
 struct GlWindow {
     bool ok = false;
     GlWindow(int w, int h) {
