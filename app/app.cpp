@@ -11,7 +11,8 @@
 #include "gfx/gfx.h"
 #include "sound/sound.h"
 
-std::map<int32_t, State *> state_registry;
+// Never destroyed: the states stay allocated (and reachable) until the process ends.
+std::map<int32_t, State *> &state_registry = *new std::map<int32_t, State *>;
 uint8_t keys[512];
 
 State *current_state(Game *game) { return state_registry[game->state]; }

@@ -63,7 +63,7 @@ public:
 
 enum { STATE_TEST = 1, STATE_MENU = 2, STATE_PLAY = 3, STATE_FAIL = 4 };
 
-extern std::map<int32_t, State *> state_registry;  // id -> state; a lookup of a new id adds null
+extern std::map<int32_t, State *> &state_registry;  // id -> state; a lookup of a new id adds null
 extern uint8_t keys[512];                          // 1 while the key code is held (game_event)
 
 State *current_state(Game *game);         // registry entry of game->state (may be null)
