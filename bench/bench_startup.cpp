@@ -48,6 +48,7 @@ int main(int argc, char **argv) {
     long peak_kb = 0;
     for (int r = 0; r < runs; r++) {
         std::string err = root + "/err.txt";
+        fflush(stdout);  // the child must not write our buffered lines again
         double t0 = mono();
         pid_t pid = fork();
         if (pid == 0) {
