@@ -252,6 +252,11 @@ TEST(EndToEnd, TitleRunGameOverAndBack) {
     if (!getenv("DISPLAY")) GTEST_SKIP() << "needs DISPLAY (run under Xvfb)";
     struct stat st;
     ASSERT_EQ(stat(GLITZ_BINARY_DIR "/data/data.json", &st), 0) << "the generated data directory";
+    const char *shots = getenv("GLITZ_SHOTS");
+    if (shots && *shots && shots[0] != '/') {   // relative to where the test was started
+        char cwd[PATH_MAX];
+        if (getcwd(cwd, sizeof cwd)) setenv("GLITZ_SHOTS", (std::string(cwd) + "/" + shots).c_str(), 1);
+    }
     ASSERT_EQ(chdir(GLITZ_BINARY_DIR), 0);   // the program reads ./data
     TempHome home;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
