@@ -98,6 +98,11 @@ TEST(ProgramByHand, TitleKeyRunArrowAndCtrlQ) {
         unsetenv("XDG_DATA_HOME");
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("GLITZ_TICK_REPORT", "1", 1);
+        // In the sanitizer build, SDL's shutdown unloads the OpenGL driver before the leak check runs,
+        // so the driver's own allocations show from an unknown module and would turn the exit status
+        // into 1. The program's leaks are checked in-process by test_e2e_game, with the driver pinned.
+        const char *asan = getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + (asan && *asan ? ":" : "") + "detect_leaks=0").c_str(), 1);
         execl(bin.c_str(), bin.c_str(), (char *)nullptr);
         _exit(127);
     }
