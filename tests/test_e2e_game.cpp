@@ -342,7 +342,6 @@ TEST(EndToEnd, DiagnosticScreen) {
         EXPECT_GT(s.count(-1, 600, 600, 664, 664), 1000) << "img3";
         for (int y : {200, 400, 600}) EXPECT_GT(s.count(-1, 800, y, 900, y + 100), 500) << "texture preview at y " << y;
         EXPECT_EQ(s.count(-1, 300, 0, 780, 190), 0) << "nothing else";
-        s.save("test_screen.png");
     }
     // A click into the field focuses it (selecting all); typed characters replace the selection.
     SDL_Event click{};
