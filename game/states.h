@@ -13,12 +13,12 @@
 #include "gui/widget.h"
 
 // What every screen holds: the application record and a root container in view coordinates.
-class Screen : public State {
+class GameState : public State {
 public:
-    explicit Screen(Game *game);
-    ~Screen() override;
-    Screen(const Screen &) = delete;
-    Screen &operator=(const Screen &) = delete;
+    explicit GameState(Game *game);
+    ~GameState() override;
+    GameState(const GameState &) = delete;
+    GameState &operator=(const GameState &) = delete;
 
     void root_empty();   // replace the root with a fresh Container; its children are destroyed
     void root_paint();   // lay the root out and paint its children
@@ -29,35 +29,35 @@ public:
 // Starts a frame: view 1024 x 768, colour buffer opaque black, depth 1.0, the frame's projection.
 void screen_begin_frame();
 
-class Test : public Screen {
+class Test : public GameState {
 public:
-    explicit Test(Game *game) : Screen(game) {}
+    explicit Test(Game *game) : GameState(game) {}
     void enter() override;
     void paint() override;
     void event(Event e) override;
 };
 
-class Menu : public Screen {
+class Menu : public GameState {
 public:
-    explicit Menu(Game *game) : Screen(game) {}
+    explicit Menu(Game *game) : GameState(game) {}
     void enter() override;    // builds the title screen, drawing one random number
     void paint() override;
     void event(Event e) override;   // any key press starts a run
     void update() override;   // rebuilds the screen
 };
 
-class Play : public Screen {
+class Play : public GameState {
 public:
-    explicit Play(Game *game) : Screen(game) {}
+    explicit Play(Game *game) : GameState(game) {}
     void enter() override;    // a new run: level_reset
     void paint() override;    // score label, field, widgets
     void event(Event e) override;
     void update() override;   // level_tick
 };
 
-class Fail : public Screen {
+class Fail : public GameState {
 public:
-    explicit Fail(Game *game) : Screen(game) {}
+    explicit Fail(Game *game) : GameState(game) {}
     void enter() override;    // builds the banner
     void paint() override;    // Play's screen, then the banner over it
     void event(Event e) override;   // any key press returns to the title

@@ -8,7 +8,7 @@
 
 using GameStates = GameFixture;
 
-static Screen *screen(int32_t id) { return dynamic_cast<Screen *>(state_registry[id]); }
+static GameState *screen(int32_t id) { return dynamic_cast<GameState *>(state_registry[id]); }
 
 static const char *label_text(Widget *w) {
     Label *l = dynamic_cast<Label *>(w);
@@ -73,7 +73,7 @@ TEST_F(GameStates, FailKeepsTheFieldRunningWithTheScoreFixed) {
     EXPECT_TRUE(spawned);
 
     // Its screen: the banner in a full-screen box, and Play's score drawn under it.
-    Screen *fail = screen(STATE_FAIL);
+    GameState *fail = screen(STATE_FAIL);
     ASSERT_EQ(fail->root->children.size(), 1u);
     Box *box = dynamic_cast<Box *>(fail->root->children[0]);
     ASSERT_NE(box, nullptr);
@@ -96,7 +96,7 @@ TEST_F(GameStates, FailKeepsTheFieldRunningWithTheScoreFixed) {
 TEST_F(GameStates, ScoreLabelIsRebuiltEveryFrame) {
     Game &g = game();
     change_state(&g, STATE_PLAY);
-    Screen *play = screen(STATE_PLAY);
+    GameState *play = screen(STATE_PLAY);
     play->paint();
     play->paint();
     ASSERT_EQ(play->root->children.size(), 1u);   // the previous label is removed each frame
@@ -129,7 +129,7 @@ TEST_F(GameStates, TitleScreenDrawsOneNumberPerBuild) {
     ScriptedRandom::use({3, 7, 8});
     change_state(&g, STATE_MENU);
     EXPECT_EQ(ScriptedRandom::draws(), 1);
-    Screen *menu = screen(STATE_MENU);
+    GameState *menu = screen(STATE_MENU);
 
     ASSERT_EQ(menu->root->children.size(), 2u);
     Box *ball_box = dynamic_cast<Box *>(menu->root->children[0]);
@@ -196,7 +196,7 @@ TEST_F(GameStates, TitleScreenDrawsOneNumberPerBuild) {
 TEST_F(GameStates, TestScreenHasItsFieldAndTakesTyping) {
     Game &g = game();
     change_state(&g, STATE_TEST);
-    Screen *test = screen(STATE_TEST);
+    GameState *test = screen(STATE_TEST);
     ASSERT_EQ(test->root->children.size(), 1u);
     TextInput *input = dynamic_cast<TextInput *>(test->root->children[0]);
     ASSERT_NE(input, nullptr);

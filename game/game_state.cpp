@@ -1,19 +1,19 @@
-// screen.cpp - what the four screens share: the root container and the start of a frame.
+// game_state.cpp - what the four screens share: the root container and the start of a frame.
 #include "game/states.h"
 
 #include <GL/gl.h>
 #include "gfx/gfx.h"
 
-Screen::Screen(Game *g) : game(g), root(new Container) {}
+GameState::GameState(Game *g) : game(g), root(new Container) {}
 
-Screen::~Screen() { delete root; }
+GameState::~GameState() { delete root; }
 
-void Screen::root_empty() {
+void GameState::root_empty() {
     delete root;
     root = new Container;
 }
 
-void Screen::root_paint() {
+void GameState::root_paint() {
     root->measure_content();
     root->paint_content();
 }
