@@ -43,8 +43,7 @@ run_ctest() { # dir, label
 }
 
 run_ctest build plain
-# Slow unwinding lets leak reports from the GL driver (unloaded with the display) name their callers.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:fast_unwind_on_malloc=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
 run_ctest build-asan sanitizers
