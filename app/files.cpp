@@ -47,10 +47,11 @@ const char *user_dir() {
     return dir;
 }
 
-// Size of a regular file, 0 when it is missing or not a regular file.
+// Size of a regular file; -1 when it is missing or not a regular file (a directory, or a FIFO
+// whose opening would wait for a writer forever): such a path is never opened.
 static long file_size(const char *path) {
     struct stat st;
-    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
     return (long)st.st_size;
 }
 
@@ -63,7 +64,7 @@ int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
         fprintf(stderr, "%s is too large\n", name);
         return 0;
     }
-    FILE *f = fopen(path, "rb");
+    FILE *f = size >= 0 ? fopen(path, "rb") : nullptr;
     if (!f) {
         fprintf(stderr, "file not found: %s\n", path);
         return 0;
@@ -79,7 +80,7 @@ std::string data_json_text() {
     snprintf(path, sizeof path, "%s/%s", data_dir(), "data.json");
     long size = file_size(path);
     std::string text;
-    FILE *f = fopen(path, "rb");
+    FILE *f = size >= 0 ? fopen(path, "rb") : nullptr;
     if (!f) return text;
     if (size > 0) {
         text.resize((size_t)size);

@@ -122,6 +122,13 @@ TEST_F(FilesTest, UserFileReadSizes) {
     mkdir((user + "/dir.dat").c_str(), 0755);
     EXPECT_EQ(user_file_read("dir.dat", buf, 16), 0);
     EXPECT_EQ(buf[0], 'z');
+    // A FIFO is never opened (that would wait for a writer forever), here or as data.json.
+    ASSERT_EQ(mkfifo((user + "/fifo.dat").c_str(), 0644), 0);
+    mkdir("data", 0755);
+    ASSERT_EQ(mkfifo("data/data.json", 0644), 0);
+    EXPECT_EQ(user_file_read("fifo.dat", buf, 16), 0);
+    EXPECT_EQ(buf[0], 'z');
+    EXPECT_EQ(data_json_text(), "");
     EXPECT_EQ(user_file_read("exact.dat", nullptr, 16), 0);
     EXPECT_EQ(user_file_read("exact.dat", buf, -1), 0);
 }
