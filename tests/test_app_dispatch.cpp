@@ -12,6 +12,7 @@
 #include "app/driver.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "test_program_support.h"
 
 // The GL driver is unloaded when the display closes; only a full unwind lets its leaks be matched
 // by the suppressions of the system libraries that called it.
@@ -61,7 +62,7 @@ struct DispatchTest : testing::Test {
 
 using Log = std::vector<std::string>;
 
-bool have_display() { return getenv("DISPLAY") && *getenv("DISPLAY"); }
+bool have_display() { return test_display() != nullptr; }
 
 }  // namespace
 
@@ -298,13 +299,7 @@ TEST_F(VideoTest, ReactivationRedoesVideoOnceAndEntersWithoutLeaving) {
 // modifiers the Q event carries, so it is found although the live state is already clear.
 TEST_F(VideoTest, QueuedCtrlQQuits) {
     auto push = [](Uint8 type, SDLKey sym, int mod) {
-        SDL_Event ev;
-        memset(&ev, 0, sizeof ev);
-        ev.type = type;
-        ev.key.type = type;
-        ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        ev.key.keysym.sym = sym;
-        ev.key.keysym.mod = (SDLMod)mod;
+        SDL_Event ev = sdl_key_event(type, sym, mod, 0);
         ASSERT_EQ(SDL_PushEvent(&ev), 0);
     };
     Event drain;
@@ -338,12 +333,10 @@ TEST_F(VideoTest, QueuedCtrlQQuits) {
 // Start-up and shutdown with a state.dat that names Play and a 140-byte settings.dat.
 TEST(GameLifecycle, StartsAtTheMenuAndShutsEverythingDown) {
     if (!have_display()) GTEST_SKIP() << "no DISPLAY";
-    char tmpl[] = "/tmp/glitz_life_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    std::string root = tmpl;
-    char cwd[1024];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(root.c_str()), 0);
+    TempDir dir;
+    ASSERT_TRUE(dir.make("glitz_life"));
+    std::string root = dir.path;
+    ASSERT_TRUE(dir.enter());
     mkdir("data", 0755);
     mkdir("user", 0755);
     mkdir("user/GameName", 0755);
@@ -353,18 +346,12 @@ TEST(GameLifecycle, StartsAtTheMenuAndShutsEverythingDown) {
     image.version = 1;
     image.state = 3;
     image.level.score = 12;
-    FILE *f = fopen("user/GameName/state.dat", "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(&image, 1, sizeof image, f);
-    fclose(f);
+    ASSERT_NO_FATAL_FAILURE(write_file("user/GameName/state.dat", &image, sizeof image));
     Settings s{};
     s.version = 1;
     s.music_volume = 80;
     s.sound_volume = 20;
-    f = fopen("user/GameName/settings.dat", "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(&s, 1, 140, f);
-    fclose(f);
+    ASSERT_NO_FATAL_FAILURE(write_file("user/GameName/settings.dat", &s, 140));
 
     state_registry.clear();
     static Game game;
@@ -396,6 +383,5 @@ TEST(GameLifecycle, StartsAtTheMenuAndShutsEverythingDown) {
     EXPECT_EQ(gfx, nullptr);
     EXPECT_EQ(font_table, nullptr);
     unsetenv("APPDATA");
-    ASSERT_EQ(chdir(cwd), 0);
-    ASSERT_EQ(system(("rm -rf '" + root + "'").c_str()), 0);
+    ASSERT_TRUE(dir.remove());
 }

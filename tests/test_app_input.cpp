@@ -3,20 +3,9 @@
 #include <SDL.h>
 #include <cstring>
 #include "app/driver.h"
+#include "test_program_support.h"
 
 namespace {
-
-SDL_Event key_event(Uint8 type, SDLKey sym, int mod, Uint16 unicode) {
-    SDL_Event ev;
-    memset(&ev, 0, sizeof ev);
-    ev.type = type;
-    ev.key.type = type;
-    ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    ev.key.keysym.sym = sym;
-    ev.key.keysym.mod = (SDLMod)mod;
-    ev.key.keysym.unicode = unicode;
-    return ev;
-}
 
 SDL_Event mouse_button(Uint8 type, Uint8 button, Uint16 x, Uint16 y) {
     SDL_Event ev;
@@ -86,7 +75,7 @@ TEST(DriverKey, Table) {
 }
 
 TEST(DriverTranslate, Keys) {
-    Event e = translate(key_event(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT, 'A'));
+    Event e = translate(sdl_key_event(SDL_KEYDOWN, SDLK_a, KMOD_LSHIFT, 'A'));
     EXPECT_EQ(e.type, EV_KEYDOWN);
     EXPECT_EQ(e.key, 37);
     EXPECT_EQ(e.unicode, 'A');
@@ -97,22 +86,22 @@ TEST(DriverTranslate, Keys) {
     EXPECT_EQ(e.pos[0], 0);
     expect_untouched(e);
 
-    e = translate(key_event(SDL_KEYUP, SDLK_5, 0, '5'));
+    e = translate(sdl_key_event(SDL_KEYUP, SDLK_5, 0, '5'));
     EXPECT_EQ(e.type, EV_KEYUP);
     EXPECT_EQ(e.key, 0);
     EXPECT_EQ(e.unicode, '5');
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_KP5, 0, '5')).key, 32);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_KP5, 0, '5')).key, 32);
 
     // Each side of each modifier gives its flag; lock keys give none.
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_RSHIFT, 0)).button, MOD_SHIFT);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL, 0)).button, MOD_CTRL);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_RCTRL, 0)).button, MOD_CTRL);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_LALT, 0)).button, MOD_ALT);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_RALT, 0)).button, MOD_ALT);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_LMETA, 0)).button, MOD_META);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_RMETA, 0)).button, MOD_META);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_NUM | KMOD_CAPS | KMOD_MODE, 0)).button, 0);
-    EXPECT_EQ(translate(key_event(SDL_KEYDOWN, SDLK_q, KMOD_LSHIFT | KMOD_RCTRL | KMOD_LALT | KMOD_RMETA, 0)).button,
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_RSHIFT, 0)).button, MOD_SHIFT);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_LCTRL, 0)).button, MOD_CTRL);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_RCTRL, 0)).button, MOD_CTRL);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_LALT, 0)).button, MOD_ALT);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_RALT, 0)).button, MOD_ALT);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_LMETA, 0)).button, MOD_META);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_RMETA, 0)).button, MOD_META);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_NUM | KMOD_CAPS | KMOD_MODE, 0)).button, 0);
+    EXPECT_EQ(translate(sdl_key_event(SDL_KEYDOWN, SDLK_q, KMOD_LSHIFT | KMOD_RCTRL | KMOD_LALT | KMOD_RMETA, 0)).button,
               MOD_SHIFT | MOD_CTRL | MOD_ALT | MOD_META);
 }
 

@@ -23,6 +23,7 @@
 #include "app/driver.h"
 #include "game/level.h"
 #include "game/states.h"
+#include "test_program_support.h"
 
 namespace {
 
@@ -251,16 +252,12 @@ void forget_states() {
 }
 
 struct TempHome {
-    std::string dir;
+    TempDir home;
     TempHome() {
-        char tmpl[] = "/tmp/glitz_e2e_XXXXXX";
-        dir = mkdtemp(tmpl);
-        setenv("HOME", dir.c_str(), 1);
+        home.make("glitz_e2e");
+        setenv("HOME", home.path.c_str(), 1);
         unsetenv("APPDATA");
         unsetenv("XDG_DATA_HOME");
-    }
-    ~TempHome() {
-        if (system(("rm -rf '" + dir + "'").c_str()) != 0) perror("rm");
     }
 };
 

@@ -4,32 +4,16 @@
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+#include "test_program_support.h"
 
 namespace {
-
-std::string run(const std::string &cmd) {
-    std::string out;
-    FILE *p = popen(cmd.c_str(), "r");
-    if (!p) return out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
-}
 
 void sleep_s(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
@@ -74,76 +58,26 @@ struct Capture {
 }  // namespace
 
 TEST(ProgramByHand, TitleKeyRunArrowAndCtrlQ) {
-    const char *d = getenv("DISPLAY");
-    std::string bin = std::string(GLITZ_BINARY_DIR) + "/glitzfall";
-    if (!d || !*d || access(bin.c_str(), X_OK) != 0) GTEST_SKIP() << "needs DISPLAY and the built program";
-    if (run("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
-    std::string display = d;
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    std::string display = test_display();
     struct stat st;
     ASSERT_EQ(stat(GLITZ_BINARY_DIR "/data/data.json", &st), 0) << "the generated data directory";
 
-    // A folder holding only the data (linked) and an empty home.
-    char tmpl[] = "/tmp/glitz_hand_XXXXXX";
-    std::string root = mkdtemp(tmpl);
-    ASSERT_EQ(symlink(GLITZ_BINARY_DIR "/data", (root + "/data").c_str()), 0);
-    mkdir((root + "/home").c_str(), 0755);
+    // A folder holding only the data (linked) and an empty home. In the sanitizer build, SDL's
+    // shutdown unloads the OpenGL driver before the leak check runs, so the driver's own allocations
+    // show from an unknown module and would turn the exit status into 1. The program's leaks are
+    // checked in-process by test_e2e_game, with the driver pinned.
+    GameProcess p(display.c_str(), GLITZ_BINARY_DIR "/data");
+    ASSERT_TRUE(p.ready);
+    ASSERT_TRUE(p.start("detect_leaks=0"));
 
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(root.c_str()) != 0) _exit(126);
-        if (!freopen((root + "/out.txt").c_str(), "w", stdout) || !freopen((root + "/err.txt").c_str(), "w", stderr))
-            _exit(126);
-        setenv("HOME", (root + "/home").c_str(), 1);
-        unsetenv("APPDATA");
-        unsetenv("XDG_DATA_HOME");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("GLITZ_TICK_REPORT", "1", 1);
-        // In the sanitizer build, SDL's shutdown unloads the OpenGL driver before the leak check runs,
-        // so the driver's own allocations show from an unknown module and would turn the exit status
-        // into 1. The program's leaks are checked in-process by test_e2e_game, with the driver pinned.
-        const char *asan = getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + (asan && *asan ? ":" : "") + "detect_leaks=0").c_str(), 1);
-        execl(bin.c_str(), bin.c_str(), (char *)nullptr);
-        _exit(127);
-    }
-    ASSERT_GT(pid, 0);
-    auto err = [&] {
-        std::ifstream in(root + "/err.txt");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    };
-    auto exit_status = [&](double seconds) {
-        for (int i = 0; i < seconds * 20; i++) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            sleep_s(0.05);
-        }
-        return -1;
-    };
-    struct Cleanup {
-        pid_t &pid;
-        std::string root;
-        ~Cleanup() {
-            if (pid > 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-            }
-            if (system(("rm -rf '" + root + "'").c_str()) != 0) perror("rm");
-        }
-    } cleanup{pid, root};
-
-    bool started = false;
-    for (int i = 0; i < 400 && !started; i++, sleep_s(0.05)) started = err().find("first frame at") != std::string::npos;
-    ASSERT_TRUE(started) << err();
-    std::string win = run("DISPLAY=" + display + " xdotool search --name 'GLITZ FALL' 2>/dev/null | head -1");
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    std::string win = p.window();
     ASSERT_FALSE(win.empty());
     unsigned long window = strtoul(win.c_str(), nullptr, 10);
     auto xdo = [&](const std::string &args) {
-        run("DISPLAY=" + display + " xdotool windowfocus --sync " + win + " " + args + " 2>&1");
+        shell("DISPLAY=" + display + " xdotool windowfocus --sync " + win + " " + args + " 2>&1");
     };
 
     // The title: the big ball in the middle and the credits in their colours.
@@ -181,5 +115,5 @@ TEST(ProgramByHand, TitleKeyRunArrowAndCtrlQ) {
     EXPECT_GT(moved.count(0x55FFFF, 462, 0, 562, 100), 100);
 
     xdo("key ctrl+q");
-    EXPECT_EQ(exit_status(10), 0) << err();
+    EXPECT_EQ(p.wait_exit(10), 0) << p.err();
 }

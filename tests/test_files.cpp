@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "app/driver.h"
 #include "app/files.h"
+#include "test_program_support.h"
 
 namespace {
 
@@ -17,37 +18,25 @@ bool is_dir(const std::string &path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void write_file(const std::string &path, const void *data, size_t size) {
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (size) fwrite(data, 1, size, f);
-    fclose(f);
-}
-
 // A temporary APPDATA (and working directory) with a Driver named like the game's.
 struct FilesTest : testing::Test {
     Driver d{};
-    std::string root, user, old_cwd;
+    TempDir dir;
+    std::string root, user;
     void SetUp() override {
-        char tmpl[] = "/tmp/glitz_files_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root = tmpl;
+        ASSERT_TRUE(dir.make("glitz_files"));
+        root = dir.path;
         user = root + "/appdata/GameName";
         setenv("APPDATA", (root + "/appdata").c_str(), 1);
         d.aspect = 1;
         d.name = "GameName";
         driver = &d;
-        char cwd[1024];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd = cwd;
-        ASSERT_EQ(chdir(root.c_str()), 0);
+        ASSERT_TRUE(dir.enter());
     }
     void TearDown() override {
         driver = nullptr;
         unsetenv("APPDATA");
-        ASSERT_EQ(chdir(old_cwd.c_str()), 0);
-        std::string cmd = "rm -rf '" + root + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_TRUE(dir.remove());
     }
     void put(const char *name, const void *data, size_t size) {
         user_dir();

@@ -8,6 +8,7 @@
 #include "app/driver.h"
 #include "app/files.h"
 #include "util/asset_cache.h"
+#include "test_program_support.h"
 
 namespace {
 
@@ -18,30 +19,20 @@ const AssetKind kImg = {nullptr, "unable to find img %s\n", nullptr};
 // A working directory holding data/data.json, and a Driver to keep the parsed catalogue.
 struct CatalogueTest : testing::Test {
     Driver d{};
-    std::string root, old_cwd;
+    TempDir dir;
     void SetUp() override {
-        char tmpl[] = "/tmp/glitz_cat_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root = tmpl;
-        char cwd[1024];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd = cwd;
-        ASSERT_EQ(chdir(root.c_str()), 0);
+        ASSERT_TRUE(dir.make("glitz_cat"));
+        ASSERT_TRUE(dir.enter());
         d.aspect = 1;
         driver = &d;
     }
     void TearDown() override {
         driver = nullptr;
-        ASSERT_EQ(chdir(old_cwd.c_str()), 0);
-        std::string cmd = "rm -rf '" + root + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        ASSERT_TRUE(dir.remove());
     }
     void catalogue(const std::string &text) {
         mkdir("data", 0755);
-        FILE *f = fopen("data/data.json", "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
+        write_file("data/data.json", text.data(), text.size());
     }
 };
 

@@ -4,125 +4,37 @@
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
+#include "test_program_support.h"
 
 namespace {
 
-std::string slurp(const std::string &path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string run(const std::string &cmd) {
-    std::string out;
-    FILE *p = popen(cmd.c_str(), "r");
-    if (!p) return out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-    return out;
-}
-
-// One run of glitzfall in a fresh folder with data/data.json and an empty home.
-struct Program {
-    std::string root, display;
-    pid_t pid = -1;
-
-    explicit Program(const char *disp) : display(disp ? disp : "") {
-        char tmpl[] = "/tmp/glitz_prog_XXXXXX";
-        if (mkdtemp(tmpl)) root = tmpl;
-        mkdir((root + "/data").c_str(), 0755);
-        mkdir((root + "/home").c_str(), 0755);
-        std::ofstream(root + "/data/data.json") << "{}";
-    }
-    ~Program() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (!root.empty()) system(("rm -rf '" + root + "'").c_str());
-    }
-    bool start() {
-        std::string bin = std::string(GLITZ_BINARY_DIR) + "/glitzfall";
-        pid = fork();
-        if (pid != 0) return pid > 0;
-        if (chdir(root.c_str()) != 0) _exit(126);
-        freopen((root + "/out.txt").c_str(), "w", stdout);
-        freopen((root + "/err.txt").c_str(), "w", stderr);
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("HOME", (root + "/home").c_str(), 1);
-        unsetenv("APPDATA");
-        unsetenv("XDG_DATA_HOME");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("GLITZ_TICK_REPORT", "1", 1);
-        // Sanitizer builds: a full unwind lets the leak suppressions see the system GL libraries.
-        const char *asan = getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":fast_unwind_on_malloc=0").c_str(), 1);
-        execl(bin.c_str(), bin.c_str(), (char *)nullptr);
-        _exit(127);
-    }
-    std::string out() { return slurp(root + "/out.txt"); }
-    std::string err() { return slurp(root + "/err.txt"); }
-    // Waits until stderr holds `text`; false after `seconds`.
-    bool wait_for(const std::string &text, double seconds) {
-        for (int i = 0; i < seconds * 20; i++) {
-            if (err().find(text) != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-    // Exit status, or -1 if it has not ended within `seconds` (or ended by a signal).
-    int wait_exit(double seconds) {
-        for (int i = 0; i < seconds * 20; i++) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return -1;
-    }
-    std::string window() {
-        std::string id = run("DISPLAY=" + display + " xdotool search --all --pid " + std::to_string(pid) +
-                             " --name 'GLITZ FALL' 2>/dev/null | head -1");
-        while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
-        return id;
-    }
+// One run of glitzfall in a fresh folder with data/data.json "{}" and an empty home. In sanitizer
+// builds a full unwind lets the leak suppressions see the system GL libraries.
+struct Program : GameProcess {
+    explicit Program(const char *disp) : GameProcess(disp, nullptr) {}
+    bool start() { return GameProcess::start("fast_unwind_on_malloc=0"); }
 };
-
-const char *display() {
-    const char *d = getenv("DISPLAY");
-    return d && *d ? d : nullptr;
-}
-
-bool have_binary() { return access((std::string(GLITZ_BINARY_DIR) + "/glitzfall").c_str(), X_OK) == 0; }
 
 }  // namespace
 
 TEST(Program, OpensItsWindowKeepsPaceAndQuitsOnCtrlQ) {
-    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
-    if (run("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
-    Program p(display());
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    Program p(test_display());
     ASSERT_TRUE(p.start());
     ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
     std::string win = p.window();
     ASSERT_FALSE(win.empty());
-    std::string geo = run("DISPLAY=" + p.display + " xdotool getwindowgeometry " + win);
+    std::string geo = shell("DISPLAY=" + p.display + " xdotool getwindowgeometry " + win);
     EXPECT_NE(geo.find("1024x768"), std::string::npos) << geo;
 
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    run("DISPLAY=" + p.display + " xdotool windowfocus --sync " + win + " key ctrl+q");
+    shell("DISPLAY=" + p.display + " xdotool windowfocus --sync " + win + " key ctrl+q");
     ASSERT_EQ(p.wait_exit(10), 0) << p.err();
 
     // The pace: 60 ticks per clock second (about 120 in 2 s), one frame per tick when idle.
@@ -154,8 +66,8 @@ TEST(Program, OpensItsWindowKeepsPaceAndQuitsOnCtrlQ) {
 }
 
 TEST(Program, QuitsOnSigterm) {
-    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
-    Program p(display());
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    Program p(test_display());
     ASSERT_TRUE(p.start());
     ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
     kill(p.pid, SIGTERM);
@@ -163,9 +75,9 @@ TEST(Program, QuitsOnSigterm) {
 }
 
 TEST(Program, QuitsOnTheWindowManagersCloseRequest) {
-    if (!display() || !have_binary()) GTEST_SKIP() << "needs DISPLAY and the built program";
-    if (run("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
-    Program p(display());
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
+    Program p(test_display());
     ASSERT_TRUE(p.start());
     ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
     std::string win = p.window();
@@ -186,7 +98,7 @@ TEST(Program, QuitsOnTheWindowManagersCloseRequest) {
 }
 
 TEST(Program, EndsWithAMessageWhenNoWindowCanBeOpened) {
-    if (!have_binary()) GTEST_SKIP() << "needs the built program";
+    if (!have_program()) GTEST_SKIP() << "needs the built program";
     Program p(":987");  // no such display
     ASSERT_TRUE(p.start());
     EXPECT_EQ(p.wait_exit(20), 1);
