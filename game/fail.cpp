@@ -7,11 +7,7 @@ void Fail::enter() {
     root_empty();
     Label *banner = new Label(font_load("font2"), FAIL_TEXT);
     banner->style_base.color = FAIL_COLOR;
-    Box *box = new Box(banner);
-    box->x = box->y = 0;
-    root->add(box);
-    box->style_base.width = 1024;
-    box->style_base.height = 768;
+    root_add_screen(new Box(banner));
 }
 
 void Fail::event(Event e) {

@@ -18,6 +18,15 @@ void GameState::root_paint() {
     root->paint_content();
 }
 
+// The size is set after add(), like every value written to a widget already in the root: it takes
+// effect when the root is measured before painting.
+void GameState::root_add_screen(Widget *w) {
+    w->x = w->y = 0;
+    root->add(w);
+    w->style_base.width = 1024;
+    w->style_base.height = 768;
+}
+
 void screen_begin_frame() {
     if (!gfx) return;   // no window: nothing to clear or project
     gfx->view_w = 1024;

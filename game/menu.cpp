@@ -11,11 +11,7 @@ void Menu::enter() {
     Widget *ball = new Widget;
     ball->style_base.image = gfx_img_load("ball");
     ball->style_base.width = ball->style_base.height = 512 + random_next() % 8;
-    Box *ball_box = new Box(ball);
-    ball_box->x = ball_box->y = 0;
-    root->add(ball_box);
-    ball_box->style_base.width = 1024;
-    ball_box->style_base.height = 768;
+    root_add_screen(new Box(ball));
 
     struct Row { int32_t font; const char *text; int32_t color; };
     const Row rows[5] = {
@@ -37,10 +33,7 @@ void Menu::enter() {
             label->style_base.halign = 0;
         }
     }
-    table->x = table->y = 0;
-    root->add(table);
-    table->style_base.width = 1024;
-    table->style_base.height = 768;
+    root_add_screen(table);
 }
 
 void Menu::event(Event e) {

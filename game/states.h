@@ -22,6 +22,7 @@ public:
 
     void root_empty();   // replace the root with a fresh Container; its children are destroyed
     void root_paint();   // lay the root out and paint its children
+    void root_add_screen(Widget *w);   // w at (0, 0) added to the root, then sized 1024 x 768
     Game *game;
     Container *root;
 };
