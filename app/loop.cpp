@@ -18,7 +18,7 @@ int SDL_main(int argc, char **argv) {
     // end, how many frames and ticks ran in how long (for the program test and the benchmark).
     const bool report = getenv("GLITZ_TICK_REPORT") != nullptr;
     uint32_t first_frame = 0;
-    int32_t frames = 0, ticks = 0;
+    int64_t frames = 0, ticks = 0;   // 64 bits: a run of more than a year never overflows them
     Event event;
     do {
         event = event_make(0);
@@ -43,7 +43,8 @@ int SDL_main(int argc, char **argv) {
         }
     } while (!game.quit);
     if (report)
-        fprintf(stderr, "frames %d ticks %d ms %u\n", frames, ticks, (unsigned)(SDL_GetTicks() - first_frame));
+        fprintf(stderr, "frames %lld ticks %lld ms %u\n", (long long)frames, (long long)ticks,
+                (unsigned)(SDL_GetTicks() - first_frame));
     game_shutdown(&game);
     return 0;
 }

@@ -12,7 +12,7 @@ void (*tick_sleep)(uint32_t ms) = sdl_sleep;
 
 static int32_t tick_started = 0;  // 0 until the first ticks_due()
 static uint32_t tick_next = 0;    // clock time at which the next tick is due
-static int32_t tick_counter = 0;  // tick lengths handed out so far
+static uint32_t tick_counter = 0; // tick lengths handed out so far (wraps after 2^32, as 32 bits do)
 
 void ticks_restart() {
     tick_started = 0;
@@ -46,16 +46,16 @@ int32_t ticks_due() {
 
     int32_t rate = driver && driver->tick_rate > 0 ? driver->tick_rate : 60;
     float ms = 1000.0f / (float)rate;
-    tick_next += (uint32_t)tick_length(ms, tick_counter++);
+    tick_next += (uint32_t)tick_length(ms, (int32_t)tick_counter++);
     int32_t n = 1;
     if (clock_diff(tick_next, now) >= 0) return n;
     // Late: one more tick for every tick time that has passed, at most 8 in all.
     while (n < 8) {
-        tick_next += (uint32_t)tick_length(ms, tick_counter++);
+        tick_next += (uint32_t)tick_length(ms, (int32_t)tick_counter++);
         n++;
         if (clock_diff(tick_next, now) >= 0) return n;
     }
     // Still behind after 8: drop the backlog instead of speeding up later frames.
-    tick_next = now + (uint32_t)tick_length(ms, tick_counter++);
+    tick_next = now + (uint32_t)tick_length(ms, (int32_t)tick_counter++);
     return 8;
 }
