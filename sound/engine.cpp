@@ -224,9 +224,12 @@ void SoundEngine::set_volume(VoiceId id, float volume) {
     unlock();
 }
 
-void SoundEngine::set_paused(VoiceId id, bool paused) {
+void SoundEngine::set_paused(VoiceId id, bool paused) { set_paused(&id, 1, paused); }
+
+void SoundEngine::set_paused(const VoiceId *ids, int32_t count, bool paused) {
     lock();
-    if (Voice *v = voice(id)) v->state = paused ? VOICE_PAUSED : VOICE_PLAYING;
+    for (int32_t i = 0; ids && i < count; i++)
+        if (Voice *v = voice(ids[i])) v->state = paused ? VOICE_PAUSED : VOICE_PLAYING;
     unlock();
 }
 

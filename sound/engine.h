@@ -70,6 +70,8 @@ public:
     void set_pan(VoiceId v, float pan);        // -1 left .. 0 centre .. 1 right
     void set_volume(VoiceId v, float volume);  // 0 .. 1 (more amplifies)
     void set_paused(VoiceId v, bool paused);
+    // The same for several voices under one lock: unpaused together, they start in the same mix.
+    void set_paused(const VoiceId *ids, int32_t count, bool paused);
     void stop(VoiceId v);
     bool set_position_ms(VoiceId v, int64_t ms);
     int64_t position_ms(VoiceId v);            // -1 when the voice is gone

@@ -93,8 +93,9 @@ void sound_play(int32_t handle, float v, float p) {
         e->set_pan(b, -1.0f);
         e->set_volume(b, x * v);
     }
-    if (a) e->set_paused(a, false);   // both start in the same mix
-    if (b) e->set_paused(b, false);
+    // Unpaused under one lock: the audio callback cannot mix one voice of the pair without the other.
+    const VoiceId pair_ids[2] = {a, b};   // an id 0 is skipped
+    e->set_paused(pair_ids, 2, false);
     pair.a = a;
     pair.b = b;
 }
