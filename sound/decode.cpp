@@ -150,7 +150,7 @@ static void vorbis_fold(float **planes, int in_ch, int out_ch, int64_t frames, i
         for (int c = 0; c < out_ch; c++) out[f * out_ch + c] = float_to_s16(planes[c < in_ch ? c : 0][f]);
 }
 
-bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out) {
+bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out, size_t max_samples) {
     MemReader m = {file.data(), file.size(), 0};
     ov_callbacks cb = {mem_read, mem_seek, nullptr, mem_tell};
     OggVorbis_File vf;
@@ -171,6 +171,7 @@ bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out) {
         vorbis_info *li = ov_info(&vf, link);
         if (!li || li->channels < 1) { ok = false; break; }
         size_t at = out->samples.size();
+        if ((size_t)n * out->channels > max_samples - at) { ok = false; break; }
         out->samples.resize(at + (size_t)n * out->channels);
         vorbis_fold(planes, li->channels, out->channels, n, &out->samples[at]);
     }

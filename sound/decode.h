@@ -4,7 +4,7 @@
 //   std::vector<uint8_t> bytes;  if (!file_read_all(path, &bytes, limit)) ...;
 //   switch (sound_format_detect(bytes.data(), bytes.size())) {
 //   case FORMAT_WAV: wav_decode(bytes, &pcm); break;                   // always whole
-//   case FORMAT_OGG: vorbis_decode_all(bytes, &pcm)  or  vorbis_open_file(path); break;
+//   case FORMAT_OGG: vorbis_decode_all(bytes, &pcm, limit)  or  vorbis_open_file(path); break;
 //   case FORMAT_MODULE: module_open(&bytes); break;                    // rendered live
 //   }
 //
@@ -49,13 +49,14 @@ int64_t file_size(const char *path);
 
 SoundFormat sound_format_detect(const uint8_t *data, size_t size);
 
-// WAV (PCM 8/16 bit, and the ADPCM kinds SDL knows) checked chunk by chunk, then decoded with
-// SDL_LoadWAV_RW. False for anything truncated, inconsistent or not a WAV file.
+// WAV (plain PCM, 8 or 16 bit; compressed kinds are refused) checked chunk by chunk, then decoded
+// with SDL_LoadWAV_RW. False for anything truncated, inconsistent or not a WAV file.
 bool wav_decode(const std::vector<uint8_t> &file, PcmData *out);
 
 // Ogg Vorbis from memory, decoded whole. False when libvorbisfile refuses it, a decode error
-// occurs, or the file ends inside a page (truncated).
-bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out);
+// occurs, the file ends inside a page (truncated), or it decodes to more than `max_samples`
+// 16-bit samples (a small file of long silence can decode to gigabytes).
+bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out, size_t max_samples);
 // Ogg Vorbis streamed from disk; null when libvorbisfile refuses the file.
 StreamDecoder *vorbis_open_file(const char *path);
 

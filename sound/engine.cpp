@@ -87,6 +87,7 @@ void SoundEngine::callback(void *self, uint8_t *stream, int len) {
 
 static const float kMaxVolume = 16.0f;
 static const size_t kMaxWholeFile = 64u << 20;   // files read into memory are refused above this
+static const size_t kMaxWholeSamples = 32u << 20; // Ogg decoding to more (64 MB) is streamed instead
 
 SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
     if (!path) return nullptr;
@@ -139,7 +140,7 @@ void SoundEngine::set_stream_mode(SoundSource *s, StreamMode mode) {
     if (whole && !s->pcm) {
         std::vector<uint8_t> bytes;
         std::shared_ptr<PcmData> pcm(new PcmData);
-        if (file_read_all(s->path.c_str(), &bytes, kMaxWholeFile) && vorbis_decode_all(bytes, pcm.get()))
+        if (file_read_all(s->path.c_str(), &bytes, kMaxWholeFile) && vorbis_decode_all(bytes, pcm.get(), kMaxWholeSamples))
             s->pcm = pcm;
     } else if (!whole) {
         s->pcm.reset();   // voices still playing it keep their own reference

@@ -170,6 +170,15 @@ TEST_F(EngineTest, OggDecodesWholeOrStreamedToTheSameTone) {
     }
 }
 
+// Whole decoding is bounded (a small Ogg of long silence decodes to gigabytes); past the bound the
+// engine streams the file instead.
+TEST_F(EngineTest, OggDecodedWholeStopsAtTheSampleLimit) {
+    std::vector<uint8_t> ogg = make_ogg(22050, 2, 441.0, 1.0, 0.5);   // 44100 samples
+    PcmData pcm;
+    EXPECT_TRUE(vorbis_decode_all(ogg, &pcm, 44100));
+    EXPECT_FALSE(vorbis_decode_all(ogg, &pcm, 40000));
+}
+
 TEST_F(EngineTest, LoopedOggStreamLoopsWithoutAGap) {
     e->stream_threshold = 0;
     SoundSource *s = e->add_source(file("loop.ogg", make_ogg(44100, 1, 441.0, 0.3, 0.5)).c_str());
