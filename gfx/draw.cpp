@@ -90,6 +90,13 @@ GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h
     return p;
 }
 
+int32_t gfx_trunc(float v) {
+    if (!(v == v)) return 0;   // NaN
+    if (v >= (float)GFX_COORD_MAX) return GFX_COORD_MAX;
+    if (v <= -(float)GFX_COORD_MAX) return -GFX_COORD_MAX;
+    return (int32_t)v;
+}
+
 // ---- context calls --------------------------------------------------------------------------
 
 void gfx_view() {

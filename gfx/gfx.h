@@ -93,3 +93,8 @@ GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h
                             float scale, float px, float py, float dx, float dy);
 // Premultiply 8-bit RGBA pixels in place: c = c * a / 255, truncated.
 void gfx_premultiply(uint8_t *rgba, size_t pixels);
+// A measured size or position as an integer, truncated toward zero. NaN gives 0 and magnitudes
+// beyond GFX_COORD_MAX saturate there, so sizes from an untrusted font or positions from an event
+// never overflow the integer arithmetic of a layout.
+enum { GFX_COORD_MAX = 1 << 24 };
+int32_t gfx_trunc(float v);

@@ -6,8 +6,8 @@
 Label::Label(int32_t f, const char *t) : font(f), text(t ? t : "") {}
 
 void Label::measure_content() {
-    content_w = style_set(style_current.width) ? style_current.width : (int32_t)font_width(font, text.c_str());
-    content_h = (int32_t)font_height(font, text.c_str(), (float)content_w);
+    content_w = style_set(style_current.width) ? style_current.width : gfx_trunc(font_width(font, text.c_str()));
+    content_h = gfx_trunc(font_height(font, text.c_str(), (float)content_w));
 }
 
 void Label::paint_content() {

@@ -91,9 +91,9 @@ void TextInput::redo() {
 
 void TextInput::measure_content() {
     content_h = style_set(style_current.height) ? style_current.height
-              : (int32_t)font_height(font, text.c_str(), multiline ? (float)content_w : 0.0f);
+              : gfx_trunc(font_height(font, text.c_str(), multiline ? (float)content_w : 0.0f));
     content_w = style_set(style_current.width) ? style_current.width
-              : std::max((int32_t)font_width(font, text.c_str()), content_h);
+              : std::max(gfx_trunc(font_width(font, text.c_str())), content_h);
 }
 
 GfxRect TextInput::caret_box(int32_t pos) {
@@ -111,14 +111,14 @@ void TextInput::place_cursor(int32_t px, int32_t py, bool move_anchor) {
 void TextInput::scroll_to_caret(bool reset_pref, bool follow) {
     if (reset_pref) pref_x = -1;
     int32_t ww = wrap_width();
-    int32_t tw = ww ? ww : (int32_t)font_width(font, display.c_str());
-    int32_t th = (int32_t)font_height(font, display.c_str(), (float)ww);
+    int32_t tw = ww ? ww : gfx_trunc(font_width(font, display.c_str()));
+    int32_t th = gfx_trunc(font_height(font, display.c_str(), (float)ww));
     if (follow) {
         GfxRect c = caret_box(cursor);
-        if ((float)scroll_x > c.x) scroll_x = (int32_t)c.x;
-        if ((float)(scroll_x + content_w) < c.x + c.w) scroll_x = (int32_t)(c.x + c.w - (float)content_w);
-        if ((float)scroll_y > c.y) scroll_y = (int32_t)c.y;
-        if ((float)(scroll_y + content_h) < c.y + c.h) scroll_y = (int32_t)(c.y + c.h - (float)content_h);
+        if ((float)scroll_x > c.x) scroll_x = gfx_trunc(c.x);
+        if ((float)(scroll_x + content_w) < c.x + c.w) scroll_x = gfx_trunc(c.x + c.w - (float)content_w);
+        if ((float)scroll_y > c.y) scroll_y = gfx_trunc(c.y);
+        if ((float)(scroll_y + content_h) < c.y + c.h) scroll_y = gfx_trunc(c.y + c.h - (float)content_h);
     }
     scroll_x = std::max(0, std::min(scroll_x, caret_w - content_w + tw));
     scroll_y = std::max(0, std::min(scroll_y, th - content_h));
@@ -145,20 +145,20 @@ int32_t TextInput::on_event(Event *e) {
         break;
     case EV_MOUSEDOWN:
         fprintf(stderr, "evt_down\n");
-        place_cursor((int32_t)(e->pos[0] + (float)scroll_x), (int32_t)(e->pos[1] + (float)scroll_y), true);
+        place_cursor(gfx_trunc(e->pos[0] + (float)scroll_x), gfx_trunc(e->pos[1] + (float)scroll_y), true);
         scroll_to_caret(true, true);
         break;
     case EV_MOUSEMOVE:
         if (!focused || !e->button) break;
         [[fallthrough]];
     case EV_MOUSEUP:   // drag selection: the anchor stays where the press put it
-        place_cursor((int32_t)(e->pos[0] + (float)scroll_x), (int32_t)(e->pos[1] + (float)scroll_y), false);
+        place_cursor(gfx_trunc(e->pos[0] + (float)scroll_x), gfx_trunc(e->pos[1] + (float)scroll_y), false);
         scroll_to_caret(true, true);
         break;
     case EV_WHEEL: {
         float line = font_height(font, "", 0.0f);   // one line: no wrap width
         float y = line * e->rel[1] + (float)scroll_y;
-        scroll_y = std::isfinite(y) ? (int32_t)std::clamp(y, -1e9f, 1e9f) : scroll_y;
+        scroll_y = std::isfinite(y) ? gfx_trunc(y) : scroll_y;
         scroll_to_caret(false, false);
         break;
     }
@@ -197,18 +197,18 @@ int32_t TextInput::on_key(Event *e) {
         break;
     case KEY_UP:
     case KEY_DOWN: {
-        if (pref_x == -1) pref_x = (int32_t)(c.x + c.w * 0.5f);
+        if (pref_x == -1) pref_x = gfx_trunc(c.x + c.w * 0.5f);
         float y = e->key == KEY_UP ? c.y - c.h * 0.5f : c.y + c.h + c.h * 0.5f;
-        place_cursor(pref_x, (int32_t)y, !shift);
+        place_cursor(pref_x, gfx_trunc(y), !shift);
         scroll_to_caret(false, true);   // keeps pref_x for the next vertical move
         return 0;
     }
     case KEY_HOME:
-        place_cursor(0, (int32_t)(c.y + c.h * 0.5f), !shift);
+        place_cursor(0, gfx_trunc(c.y + c.h * 0.5f), !shift);
         break;
     case KEY_END: {
         int32_t ww = wrap_width();
-        place_cursor(ww ? ww : (int32_t)font_width(font, display.c_str()), (int32_t)(c.y + c.h * 0.5f), !shift);
+        place_cursor(ww ? ww : gfx_trunc(font_width(font, display.c_str())), gfx_trunc(c.y + c.h * 0.5f), !shift);
         break;
     }
     case KEY_ENTER:
@@ -247,7 +247,7 @@ void TextInput::paint_content() {
         GfxRect c = caret_box(cursor);
         if (anchor != cursor) {
             GfxRect ra = caret_box(std::min(anchor, cursor)), rb = caret_box(std::max(anchor, cursor));
-            auto i = [](float v) { return (int32_t)v; };
+            auto i = gfx_trunc;
             if (ra.y == rb.y) {
                 gfx_fill_rect(TEXT_SELECTION_COLOR, i(ra.x), i(ra.y), i(rb.x - ra.x), i(ra.h));
             } else {
@@ -257,7 +257,7 @@ void TextInput::paint_content() {
             }
         }
         font_draw(font, display.c_str(), 0, 0, (float)ww, -1);
-        gfx_fill_rect(0xFFFFFF, (int32_t)c.x, (int32_t)c.y, caret_w, (int32_t)c.h);
+        gfx_fill_rect(0xFFFFFF, gfx_trunc(c.x), gfx_trunc(c.y), caret_w, gfx_trunc(c.h));
     } else {
         font_draw(font, display.c_str(), 0, 0, (float)ww, -1);
     }

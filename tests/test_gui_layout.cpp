@@ -181,6 +181,13 @@ TEST(GuiLabel, SizeFromTheTextOrWrappedAtItsWidth) {
     EXPECT_EQ(0, none->content_h);
     Label *null_text = root.add(new Label(scene.font, nullptr));
     EXPECT_EQ("", null_text->text);
+
+    Font &f = font_table->fonts[scene.font];   // numbers a catalogue entry may hold
+    f.height = 1e30f;
+    f.shapes['W'].w = 3e38f;
+    Label *huge = root.add(new Label(scene.font, "WW"));
+    EXPECT_EQ(GFX_COORD_MAX, huge->content_w);
+    EXPECT_EQ(GFX_COORD_MAX, huge->content_h);
 }
 
 TEST(GuiLabel, DrawsInItsPremultipliedColour) {
