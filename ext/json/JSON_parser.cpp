@@ -369,9 +369,13 @@ static bool send(JSON_parser jc, int type, const JSON_value* value)
     return jc->callback(jc->ctx, type, value) != 0;
 }
 
+// A float as a double, or as its text (without the white space that ended it) when floats are
+// handled manually.
 static bool send_float_text(JSON_parser jc, JSON_value* value)
 {
     if (jc->handle_floats_manually) {
+        while (jc->parse_buffer_count && (unsigned char)jc->parse_buffer[jc->parse_buffer_count - 1] <= ' ')
+            buffer_pop_back(jc);
         value->vu.str.value = jc->parse_buffer;
         value->vu.str.length = jc->parse_buffer_count;
     } else {
@@ -393,20 +397,10 @@ static bool deliver(JSON_parser jc)
             if (read_int32(jc->parse_buffer, &value.vu.integer_value)) {
                 ok = send(jc, JSON_T_INTEGER, &value);
             } else {
-                // Outside 32 bits: the nearest double rather than a wrapped integer.
-                bool manual = jc->handle_floats_manually;
-                if (manual) {
-                    while (jc->parse_buffer_count && (unsigned char)jc->parse_buffer[jc->parse_buffer_count - 1] <= ' ')
-                        buffer_pop_back(jc);
-                }
-                ok = send_float_text(jc, &value);
+                ok = send_float_text(jc, &value); // outside 32 bits: the nearest double, never wrapped
             }
             break;
         case JSON_T_FLOAT:
-            if (jc->handle_floats_manually) {
-                while (jc->parse_buffer_count && (unsigned char)jc->parse_buffer[jc->parse_buffer_count - 1] <= ' ')
-                    buffer_pop_back(jc);
-            }
             ok = send_float_text(jc, &value);
             break;
         case JSON_T_STRING:
