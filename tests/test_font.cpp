@@ -129,6 +129,9 @@ TEST(FontCensor, LongTextsWhole) {
     EXPECT_EQ(out.substr(5004), "****");
     EXPECT_EQ(out.substr(0, 3000), std::string(3000, 'a'));
     EXPECT_STREQ(text_censor("piss off"), "**** off");   // short again after a long one
+    EXPECT_STREQ(text_censor("piss off"), "**** off");   // a repeat
+    EXPECT_STREQ(text_censor("piss of"), "**** of");
+    EXPECT_STREQ(text_censor(text_censor("a damn")), "a ****");   // its own result given back
 }
 
 TEST(FontNoTable, EveryCallIsHarmless) {
