@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -72,6 +74,37 @@ TEST(Program, QuitsOnSigterm) {
     ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
     kill(p.pid, SIGTERM);
     EXPECT_EQ(p.wait_exit(10), 0) << p.err();
+}
+
+// With SDL's disk driver the music is written out: 16-bit stereo at 44100 Hz, well above silence.
+TEST(Program, PlaysItsMusicThroughTheDiskDriver) {
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    GameProcess p(test_display(), GLITZ_BINARY_DIR "/data");
+    p.audio_driver = "disk";
+    ASSERT_TRUE(p.start("fast_unwind_on_malloc=0"));
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(p.pid, SIGTERM);
+    EXPECT_EQ(p.wait_exit(10), 0) << p.err();
+    std::string raw = slurp(p.root + "/audio.raw");
+    size_t frames = raw.size() / 4;
+    ASSERT_GT(frames, 22050u) << "less than half a second of audio";
+    const int16_t *pcm = reinterpret_cast<const int16_t *>(raw.data());
+    double sum[2] = {0, 0};
+    for (size_t i = 0; i < frames * 2; i++) sum[i & 1] += double(pcm[i]) * pcm[i];
+    for (double s : sum) EXPECT_GT(std::sqrt(s / frames), 300.0) << "the music at volume 0.5 is audible";
+}
+
+// Without any usable audio device the program says so once and runs silently.
+TEST(Program, RunsSilentlyWithoutAnAudioDevice) {
+    if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
+    GameProcess p(test_display(), GLITZ_BINARY_DIR "/data");
+    p.audio_driver = "no_such_driver";
+    ASSERT_TRUE(p.start("fast_unwind_on_malloc=0"));
+    ASSERT_TRUE(p.wait_for("first frame at", 20)) << p.err();
+    kill(p.pid, SIGTERM);
+    EXPECT_EQ(p.wait_exit(10), 0) << p.err();
+    EXPECT_NE(p.err().find("IrrKlang init error\n"), std::string::npos) << p.err();
 }
 
 TEST(Program, QuitsOnTheWindowManagersCloseRequest) {

@@ -114,6 +114,7 @@ struct GameProcess {
     std::string root, display;
     pid_t pid = -1;
     bool ready = false;   // the folder and its data are in place
+    std::string audio_driver = "dummy";   // SDL_AUDIODRIVER for the run
 
     // data: a data directory to link as ./data, or null for a data/data.json holding "{}".
     GameProcess(const char *disp, const char *data) : display(disp ? disp : "") {
@@ -134,8 +135,8 @@ struct GameProcess {
         }
     }
 
-    // Starts glitzfall with the display, the home, no APPDATA or XDG_DATA_HOME, the dummy audio
-    // driver and the tick report on; asan_options are added to ASAN_OPTIONS.
+    // Starts glitzfall with the display, the home, no APPDATA or XDG_DATA_HOME, the audio driver
+    // (SDL's disk driver writes to audio.raw in the folder) and the tick report on; asan_options are added to ASAN_OPTIONS.
     bool start(const char *asan_options) {
         std::string bin = program_path();
         fflush(nullptr);
@@ -148,7 +149,9 @@ struct GameProcess {
         setenv("HOME", (root + "/home").c_str(), 1);
         unsetenv("APPDATA");
         unsetenv("XDG_DATA_HOME");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", audio_driver.c_str(), 1);
+        setenv("SDL_DISKAUDIOFILE", (root + "/audio.raw").c_str(), 1);   // the disk driver's output
+        setenv("SDL_DISKAUDIODELAY", "20", 1);                           // ms per buffer: real time
         setenv("GLITZ_TICK_REPORT", "1", 1);
         const char *asan = getenv("ASAN_OPTIONS");
         std::string options = asan ? asan : "";
