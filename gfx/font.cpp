@@ -10,8 +10,7 @@
 FontTable *font_table = nullptr;
 
 static const AssetKind kFontKind = {"trying load font %s\n", "unable to find font %s\n",
-                                    "doing load font %s (%d)\n"};
-static const AssetKind kFontFullKind = {"trying load font %s\n", "unable to find font %s\n", nullptr};
+                                    "doing load font %s (%d)\n", "font table full (%d), not loading font %s\n"};
 
 static const Font kNoFont = {};   // what index 0 and every index out of range read as
 
@@ -61,13 +60,7 @@ int32_t font_load(const char *name) {
     AssetCache &cache = font_table->cache;
     int32_t index = 0;
     if (cache.find(name, &index)) return index;
-    bool full = font_table->count >= FONT_MAX;
-    if (!cache.announce(name, full ? kFontFullKind : kFontKind, font_table->count)) return 0;
-    if (full) {
-        fprintf(stderr, "font table full (%d), not loading font %s\n", FONT_MAX - 1, name);
-        cache.names[name] = 0;
-        return 0;
-    }
+    if (!cache.announce(name, kFontKind, font_table->count, FONT_MAX)) return 0;
     index = font_table->count;
     cache.names[name] = index;
     var &entry = cache.root[name];

@@ -11,9 +11,9 @@
 Gfx *gfx = nullptr;
 
 static const AssetKind kTexKind = {"trying load tex %s\n", "unable to find tex %s\n",
-                                   "doing load tex %s (%d)\n"};
-static const AssetKind kTexFullKind = {"trying load tex %s\n", "unable to find tex %s\n", nullptr};
-static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr};
+                                   "doing load tex %s (%d)\n", "texture table full (%d), not loading tex %s\n"};
+static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr,
+                                   "image table full (%d), not loading img %s\n"};
 
 static long s_tex_load_total_ms = 0;   // all texture loads of the run, across video resets
 
@@ -59,13 +59,7 @@ int32_t gfx_tex_load(const char *name) {
     AssetCache &cache = gfx->tex_cache;
     int32_t slot = 0;
     if (cache.find(name, &slot)) return slot;
-    bool full = gfx->tex_next >= GFX_MAX_TEXTURES;
-    if (!cache.announce(name, full ? kTexFullKind : kTexKind, gfx->tex_next)) return 0;
-    if (full) {
-        fprintf(stderr, "texture table full (%d), not loading tex %s\n", GFX_MAX_TEXTURES - 1, name);
-        cache.names[name] = 0;
-        return 0;
-    }
+    if (!cache.announce(name, kTexKind, gfx->tex_next, GFX_MAX_TEXTURES)) return 0;
     slot = gfx->tex_next;
     uint32_t start = SDL_GetTicks();
     cache.names[name] = slot;
@@ -86,12 +80,7 @@ int32_t gfx_img_load(const char *name) {
     AssetCache &cache = gfx->img_cache;
     int32_t slot = 0;
     if (cache.find(name, &slot)) return slot;
-    if (!cache.announce(name, kImgKind, -1)) return 0;
-    if (gfx->img_next >= GFX_MAX_IMAGES) {
-        fprintf(stderr, "image table full (%d), not loading img %s\n", GFX_MAX_IMAGES - 1, name);
-        cache.names[name] = 0;
-        return 0;
-    }
+    if (!cache.announce(name, kImgKind, gfx->img_next, GFX_MAX_IMAGES)) return 0;
     slot = gfx->img_next;
     cache.names[name] = slot;
     var &entry = cache.root[name];

@@ -13,9 +13,9 @@ static AssetCache *sample_cache = nullptr;
 static AssetCache *stream_cache = nullptr;
 
 static const AssetKind kSampleKind = {":: trying load sample %s\n", "unable to find sample %s\n",
-                                      "doing load sample %s\n"};
+                                      "doing load sample %s\n", nullptr};
 static const AssetKind kStreamKind = {"trying load stream %s\n", "unable to find stream %s\n",
-                                      "doing load stream %s\n"};
+                                      "doing load stream %s\n", nullptr};
 
 static const int32_t kTableSize = 256;   // handles 1..255; entry 0 stays empty
 

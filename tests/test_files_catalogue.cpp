@@ -12,9 +12,9 @@
 
 namespace {
 
-const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n", "doing load sample %s\n"};
-const AssetKind kTex = {"trying load tex %s\n", "unable to find tex %s\n", "doing load tex %s (%d)\n"};
-const AssetKind kImg = {nullptr, "unable to find img %s\n", nullptr};
+const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n", "doing load sample %s\n", nullptr};
+const AssetKind kTex = {"trying load tex %s\n", "unable to find tex %s\n", "doing load tex %s (%d)\n", nullptr};
+const AssetKind kImg = {nullptr, "unable to find img %s\n", nullptr, nullptr};
 
 // A working directory holding data/data.json, and a Driver to keep the parsed catalogue.
 struct CatalogueTest : testing::Test {

@@ -20,10 +20,15 @@ bool AssetCache::find(const char *name, int32_t *handle) const {
     return true;
 }
 
-bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index) {
+bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index, int32_t capacity) {
     if (kind.trying) fprintf(stderr, kind.trying, name);
     if (!root.has(name)) {
         fprintf(stderr, kind.missing, name);
+        names[name] = 0;
+        return false;
+    }
+    if (index >= capacity) {
+        if (kind.full) fprintf(stderr, kind.full, capacity - 1, name);
         names[name] = 0;
         return false;
     }

@@ -8,12 +8,13 @@
 //   5. run the kind's load step on the entry and cache its result, 0 included (never retried).
 //
 //   static const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n",
-//                                     "doing load sample %s\n"};
+//                                     "doing load sample %s\n", nullptr};
 //   AssetCache cache;  cache.create();
 //   int h = cache.lookup(name, kSample, -1, [](var &entry) { return load(asset_path(entry)); });
 //   cache.destroy();
 #pragma once
 #include <cstdint>
+#include <climits>
 #include <map>
 #include <string>
 #include "util/zev_var.h"
@@ -22,6 +23,8 @@ struct AssetKind {
     const char *trying;   // printf format with the name, or null for no message
     const char *missing;  // printf format with the name
     const char *loading;  // printf format with the name (and the index for numbered kinds), or null
+    const char *full;     // printf format with the table's usable size and the name, for kinds
+                          // kept in a fixed table (announce with a capacity), else null
 };
 
 struct AssetCache {
@@ -37,7 +40,10 @@ struct AssetCache {
     int32_t lookup(const char *name, const AssetKind &kind, int32_t index, Load &&load);
 
     bool find(const char *name, int32_t *handle) const;  // step 1
-    bool announce(const char *name, const AssetKind &kind, int32_t index);  // steps 2-4; false: missing
+    // Steps 2-4; false when the name is missing or, for a table of `capacity` slots (slot 0 unused),
+    // when `index` does not fit: the full message is printed and 0 cached. The caller caches the
+    // index it hands out before loading.
+    bool announce(const char *name, const AssetKind &kind, int32_t index, int32_t capacity = INT32_MAX);
 };
 
 // "%s/%s" of the data directory and the entry's "fname" (a static buffer, valid until the next call).
