@@ -1,5 +1,7 @@
 // Containers: routing of presses, moves, releases and clicks; focus, hover, TAB; find; remove.
 #include "test_gui_support.h"
+#include "sound/sound_layer.h"
+#include "tests/test_sound_files.h"
 
 // Records every event that reaches it (through on_event), with the position it saw.
 struct Probe : Widget {
@@ -16,6 +18,7 @@ struct Probe : Widget {
         return Widget::on_event(e);
     }
     bool got(int32_t type) const { return std::find(seen.begin(), seen.end(), type) != seen.end(); }
+    long count(int32_t type) const { return std::count(seen.begin(), seen.end(), type); }
     void forget() { seen.clear(); events.clear(); }
 };
 
@@ -149,19 +152,74 @@ TEST(GuiRouting, FocusAndTabMoveTheWholePath) {
     EXPECT_TRUE(b->focused);
 }
 
-TEST(GuiRouting, ValueMessagesAndWheelToTheHoveredChild) {
+// Motion and wheel go to the child under the pointer and to the focused child: once to each, and
+// once in all to a child that is both.
+TEST(GuiRouting, MotionAndWheelReachTheHoveredAndTheFocusedChildOnceEach) {
     Container root;
     Probe *a = root.add(new Probe(0, 0, 10, 10));
     Probe *b = root.add(new Probe(20, 0, 10, 10));
     root.measure_content();
     a->focus();
-    send(root, mouse(EV_MOUSEMOVE, 25, 5));
-    b->forget();
-    Event wheel = mouse(EV_WHEEL, 25, 5);
-    wheel.rel[1] = 1;
-    root.on_event(&wheel);
-    EXPECT_TRUE(b->got(EV_WHEEL));
-    EXPECT_TRUE(a->got(EV_WHEEL));
+    for (Probe *over : {b, a}) {
+        send(root, mouse(EV_MOUSEMOVE, (float)over->x + 5, 5));
+        a->forget();
+        b->forget();
+        send(root, mouse(EV_MOUSEMOVE, (float)over->x + 6, 5));
+        Event wheel = mouse(EV_WHEEL, (float)over->x + 6, 5);
+        wheel.rel[1] = 1;
+        send(root, wheel);
+        for (Probe *p : {a, b}) {
+            long once = p == a || p == over ? 1 : 0;
+            EXPECT_EQ(once, p->count(EV_MOUSEMOVE)) << (p == a ? "a" : "b") << ", pointer over " << (over == a ? "a" : "b");
+            EXPECT_EQ(once, p->count(EV_WHEEL)) << (p == a ? "a" : "b") << ", pointer over " << (over == a ? "a" : "b");
+        }
+    }
+}
+
+// A press, a release and the click it makes each play the child's own sample, at full volume in the
+// centre (the layer plays a sample as a centre and a left voice: both at 0.5).
+TEST_F(Routing, PressReleaseAndClickPlayTheirSoundsAtFullVolumeCentred) {
+    TempCatalogue files("{}");
+    struct LayerOff { ~LayerOff() { sound_quit(); } } layer_off;
+    sound_init_with(SoundEngine::create(false));
+    ASSERT_TRUE(sound_layer && sound_layer->engine);
+    const char *names[3] = {"press.wav", "release.wav", "click.wav"};
+    int32_t h[3];
+    for (int i = 0; i < 3; i++) {
+        std::vector<uint8_t> wav = make_wav(22050, 1, 16, 440.0, 0.1, 0.5);
+        files.write(names[i], std::string(wav.begin(), wav.end()));
+        h[i] = driver_sound_load((std::string("data/") + names[i]).c_str());
+        ASSERT_NE(0, h[i]);
+    }
+    a->style_base.press_sound = h[0];
+    a->style_base.release_sound = h[1];
+    a->style_base.click_sound = h[2];
+    root.measure_content();
+    SoundEngine *e = sound_layer->engine;
+    auto played = [&]() {   // "p", "r", "c" for each sample started since the last call
+        std::string out;
+        for (int i = 0; i < 3; i++) {
+            SoundVoicePair &v = sound_layer->voices[h[i]];
+            if (!v.a) continue;
+            out += "prc"[i];
+            EXPECT_FLOAT_EQ(0.5f, e->volume(v.a)) << names[i];
+            EXPECT_FLOAT_EQ(0.0f, e->pan(v.a)) << names[i];
+            EXPECT_FLOAT_EQ(0.5f, e->volume(v.b)) << names[i];
+            EXPECT_FLOAT_EQ(-1.0f, e->pan(v.b)) << names[i];
+            v = SoundVoicePair{0, 0};
+        }
+        return out;
+    };
+    send(root, mouse(EV_MOUSEDOWN, 10, 10));
+    EXPECT_EQ("p", played());
+    send(root, mouse(EV_MOUSEMOVE, 12, 10));
+    EXPECT_EQ("", played());
+    send(root, mouse(EV_MOUSEUP, 12, 10));
+    EXPECT_EQ("rc", played());
+    send(root, mouse(EV_MOUSEDOWN, 10, 10));
+    send(root, mouse(EV_MOUSEMOVE, 80, 10));
+    send(root, mouse(EV_MOUSEUP, 80, 10));   // released over b: no click
+    EXPECT_EQ("pr", played());
 }
 
 TEST(GuiFind, ChildrenDepthFirstBeforeTheContainer) {
