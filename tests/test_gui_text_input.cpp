@@ -136,15 +136,18 @@ TEST_F(Field, DeletionAtTheEdges) {
     EXPECT_EQ(1u, in->history.size());           // an empty edit is recorded
     press(KEY_BACKSPACE);
     EXPECT_EQ("ab", text());
-    select(0, 1);
+
+    // A selection of several characters goes as a whole, whichever end holds the caret.
+    in->set_value_s("abcdef");
+    select(1, 4);
     press(KEY_DELETE);
-    EXPECT_EQ("b", text());
-    type("xy");
-    select(2, 0);
+    EXPECT_EQ("aef", text());
+    EXPECT_EQ(1, in->cursor);
+    select(3, 1);
     press(KEY_BACKSPACE);
-    EXPECT_EQ("b", text().substr(0, 1) == "b" ? std::string("b") : text());
-    EXPECT_EQ("", text().substr(0, 0));
-    EXPECT_EQ("b", text().substr(text().size() - 1));
+    EXPECT_EQ("a", text());
+    EXPECT_EQ(1, in->cursor);
+    EXPECT_EQ(1, in->anchor);
 }
 
 TEST_F(Field, ShiftArrowsSelectAndPlainArrowsCollapse) {
@@ -230,6 +233,11 @@ TEST_F(Field, CopyCutAndPassword) {
     in->set_value_s("pw");
     EXPECT_EQ("*w", in->display);
     press(KEY_LEFT);                             // a key press hides it again
+    EXPECT_EQ(0, in->reveal_last);
+    in->reveal_last = 1;
+    Event down = mouse(EV_MOUSEDOWN, 5, 5), up = mouse(EV_MOUSEUP, 5, 5);
+    root.on_event(&down);
+    root.on_event(&up);                          // and so does a click
     EXPECT_EQ(0, in->reveal_last);
     in->paint_content();                         // the display is brought up to date when painting
     EXPECT_EQ("**", in->display);
@@ -327,4 +335,25 @@ TEST(GuiTextInputPaint, SelectionAndCaret) {
     EXPECT_EQ(0xFFFFFF, px.rgb(130, 100));                // caret top, over the selection colour
     EXPECT_EQ(0xFFFFFF, px.rgb(131, 111));
     EXPECT_EQ(0, gfx->clip_depth);
+
+    // Over four lines: from the lower end to the wrap width, the middle lines whole, and the last line
+    // up to the upper end.
+    glClear(GL_COLOR_BUFFER_BIT);
+    in->multiline = 1;
+    in->style_base.width = 52;                           // wrap width 50: five glyphs a line
+    in->set_value_s("abcdefghijklmnopq");                // 5, 5, 5, 2
+    in->anchor = 2;
+    in->cursor = 16;
+    root.measure_content();
+    root.measure_content();                              // the height follows the new width
+    in->scroll_x = in->scroll_y = 0;
+    root.paint_content();
+    Pixels lines;
+    EXPECT_RECT(lines.bounds(TEXT_SELECTION_COLOR), 100, 100, 50, 48);
+    EXPECT_EQ(0x000000, lines.rgb(119, 100));
+    EXPECT_EQ(TEXT_SELECTION_COLOR, lines.rgb(120, 100));
+    EXPECT_EQ(TEXT_SELECTION_COLOR, lines.rgb(109, 136));
+    EXPECT_EQ(0x000000, lines.rgb(112, 136));            // past the upper end and its caret
+    // 30 x 12 + 50 x 24 + 10 x 12, less the glyphs drawn over them (c d e, f to o, p).
+    EXPECT_EQ(360 + 1200 + 120 - 14 * 64, lines.count(TEXT_SELECTION_COLOR));
 }
