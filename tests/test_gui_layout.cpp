@@ -57,6 +57,30 @@ TEST(GuiTable, RequestedSizeSpreadThroughTheFillerAndBoxesFillTheirCells) {
     EXPECT_EQ(2, t.filler->col_span);
 }
 
+// Each measure of the root is a painted frame: a style inside a cell that the table resizes (a Box's
+// child, a plain Container's child) still moves one step per frame.
+TEST(GuiTable, StylesInsideResizedCellsMoveOneStepPerFrame) {
+    Container root;
+    Table *t = root.add(new Table);
+    t->style_base.width = 300;
+    t->style_base.height = 100;
+    t->new_row();
+    Widget *in_box = sized(0, 0, 10, 10);
+    Box *box = t->add_cell(new Box(in_box));
+    Container *holder = t->add_cell(new Container);
+    Widget *in_holder = holder->add(sized(0, 0, 10, 10));
+    for (Widget *w : {in_box, in_holder}) w->style_base.bg_color = 0x000000;
+    root.measure_content();
+    for (Widget *w : {in_box, in_holder}) w->style_base.bg_color = 0xFFFFFF;
+    for (int i = 1; i <= 3; i++) {
+        root.measure_content();
+        EXPECT_EQ(36 * i * 0x010101, in_box->style_current.bg_color) << "frame " << i;
+        EXPECT_EQ(36 * i * 0x010101, in_holder->style_current.bg_color) << "frame " << i;
+    }
+    EXPECT_EQ(150, box->w);   // the cells were resized: columns 10 + 140 each, one row of 100
+    EXPECT_EQ(100, box->h);
+}
+
 TEST(GuiTable, EmptyRowsAndNoCells) {
     Table t;
     t.measure_content();

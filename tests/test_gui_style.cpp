@@ -154,16 +154,23 @@ TEST(GuiPaint, BackgroundBorderImageAndFramesWhereTheyBelong) {
     b->style_base.frame_image = white;
     b->style_base.frame2_image = white;             // second frame alone: drawn in white
 
-    Widget *c = root.add(sized(500, 100, 10, 10));   // first frame, grown by frame_expand
+    Widget *c = root.add(sized(500, 100, 10, 10));   // first frame, grown by frame_expand, half alpha
     c->style_base.set_margin(4);
     c->style_base.frame_image = white;
     c->style_base.frame_color = 0x00FF00;
+    c->style_base.frame_alpha = 128;
     c->style_base.frame_expand = 1;
 
     Widget *d = root.add(sized(700, 100, 20, 10));   // unequal borders: the top spans the corners
     d->style_base.border[SIDE_TOP] = 2;
     d->style_base.border[SIDE_LEFT] = 3;
     d->style_base.border_color = 0xFF00FF;
+
+    Widget *e = root.add(sized(900, 100, 10, 10));   // the second image covers the first, in its own colour
+    e->style_base.image = white;
+    e->style_base.image_color = 0x808000;
+    e->style_base.image2 = white;
+    e->style_base.image2_color = 0x00FFFF;
 
     root.measure_content();
     root.paint_content();
@@ -173,9 +180,11 @@ TEST(GuiPaint, BackgroundBorderImageAndFramesWhereTheyBelong) {
     EXPECT_RECT(px.bounds(0x0000FF), 103, 103, 16, 16);   // padding box
     EXPECT_RECT(px.bounds(0xFFFF00), 106, 106, 10, 10);   // content box
     EXPECT_RECT(px.bounds(0xFFFFFF), 304, 104, 10, 10);   // b: second frame over its border box
-    EXPECT_RECT(px.bounds(0x00FF00), 503, 103, 12, 12);   // c: border box grown by 1
+    EXPECT_RECT(px.bounds(0x008000), 503, 103, 12, 12);   // c: border box grown by 1, premultiplied
     EXPECT_RECT(px.bounds(0xFF00FF), 700, 100, 23, 12);
     EXPECT_EQ(23 * 2 + 3 * 10, px.count(0xFF00FF));
+    EXPECT_RECT(px.bounds(0x00FFFF), 900, 100, 10, 10);
+    EXPECT_EQ(0, px.count(0x808000));
     EXPECT_EQ(0.0f, gfx->origin[0]);   // every translation undone
     EXPECT_EQ(0, gfx->clip_depth);
 }
