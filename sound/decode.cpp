@@ -1,13 +1,13 @@
 #include "sound/decode.h"
 
-#include <SDL.h>
+#include <sndfile.h>
 #include <vorbis/vorbisfile.h>
 #include <xmp.h>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 static uint32_t read_le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
-static uint16_t read_le16(const uint8_t *p) { return (uint16_t)(p[0] | p[1] << 8); }
 
 static int16_t float_to_s16(float x) {
     if (!(x > -1.0f)) return -32768;   // also NaN
@@ -15,9 +15,14 @@ static int16_t float_to_s16(float x) {
     return (int16_t)(x * 32767.0f);
 }
 
+// ---- Files --------------------------------------------------------------------------------------
+
+// Every sound file is opened here, for reading.
+static FILE *open_for_reading(const char *path) { return fopen(path, "rb"); }
+
 bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
     out->clear();
-    FILE *f = fopen(path, "rb");
+    FILE *f = open_for_reading(path);
     if (!f) return false;
     uint8_t chunk[16384];
     bool ok = true;
@@ -33,12 +38,20 @@ bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
 }
 
 int64_t file_size(const char *path) {
-    FILE *f = fopen(path, "rb");
+    FILE *f = open_for_reading(path);
     if (!f) return -1;
     int64_t size = -1;
     if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
     fclose(f);
     return size;
+}
+
+bool file_read_head(const char *path, uint8_t *out, size_t n) {
+    FILE *f = open_for_reading(path);
+    if (!f) return false;
+    bool ok = fread(out, 1, n, f) == n;
+    fclose(f);
+    return ok;
 }
 
 SoundFormat sound_format_detect(const uint8_t *data, size_t size) {
@@ -48,72 +61,225 @@ SoundFormat sound_format_detect(const uint8_t *data, size_t size) {
     return FORMAT_UNKNOWN;
 }
 
+// ---- Down-mix -----------------------------------------------------------------------------------
+
+enum Speaker { SPK_MONO, SPK_LEFT, SPK_RIGHT, SPK_CENTRE, SPK_LFE, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT };
+
+// Gains that fold the channels of one frame into the output's one or two. Filled on the thread
+// that decodes; never allocates.
+struct DownMix {
+    static const int32_t kMaxChannels = 256;
+    int32_t in = 0, out = 0;
+    float gain[kMaxChannels][2];
+
+    void set(const Speaker *layout, int32_t channels, int32_t out_channels) {
+        static const float kHalfPower = 0.70710678f;   // -3 dB
+        in = channels;
+        out = out_channels;
+        for (int32_t c = 0; c < channels; c++) {
+            float l = 0.0f, r = 0.0f;
+            switch (channels == 1 ? SPK_MONO : layout[c]) {
+            case SPK_MONO: l = r = 1.0f; break;
+            case SPK_LEFT: l = 1.0f; break;
+            case SPK_RIGHT: r = 1.0f; break;
+            case SPK_CENTRE: l = r = kHalfPower; break;
+            case SPK_LFE: break;
+            case SPK_SURROUND_LEFT: l = kHalfPower; break;
+            case SPK_SURROUND_RIGHT: r = kHalfPower; break;
+            }
+            gain[c][0] = l;
+            gain[c][1] = r;
+        }
+    }
+    // One frame: `sample(c)` is channel c of it.
+    template <class Sample> void frame(Sample sample, int16_t *dst) const {
+        float l = 0.0f, r = 0.0f;
+        for (int32_t c = 0; c < in; c++) {
+            float x = sample(c);
+            l += x * gain[c][0];
+            r += x * gain[c][1];
+        }
+        if (out == 1) {
+            dst[0] = float_to_s16(0.5f * (l + r));
+        } else {
+            dst[0] = float_to_s16(l);
+            dst[1] = float_to_s16(r);
+        }
+    }
+};
+
+// Vorbis channel order for 1 to 8 channels; beyond that the order is the application's, and only
+// the first two are kept, as left and right.
+static void vorbis_layout(int32_t channels, Speaker *layout) {
+    static const Speaker kOrders[8][8] = {
+        {SPK_MONO},
+        {SPK_LEFT, SPK_RIGHT},
+        {SPK_LEFT, SPK_CENTRE, SPK_RIGHT},
+        {SPK_LEFT, SPK_RIGHT, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT},
+        {SPK_LEFT, SPK_CENTRE, SPK_RIGHT, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT},
+        {SPK_LEFT, SPK_CENTRE, SPK_RIGHT, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT, SPK_LFE},
+        {SPK_LEFT, SPK_CENTRE, SPK_RIGHT, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT, SPK_CENTRE, SPK_LFE},
+        {SPK_LEFT, SPK_CENTRE, SPK_RIGHT, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT, SPK_SURROUND_LEFT,
+         SPK_SURROUND_RIGHT, SPK_LFE},
+    };
+    for (int32_t c = 0; c < channels; c++)
+        layout[c] = channels <= 8 ? kOrders[channels - 1][c] : c == 0 ? SPK_LEFT : c == 1 ? SPK_RIGHT : SPK_LFE;
+}
+
+// A WAV file's speakers: libsndfile's map (from an extensible file's channel mask) or, without
+// one, the speakers of the mask bits in order, as a plain WAV file with many channels means them.
+static void wav_layout(SNDFILE *f, int32_t channels, Speaker *layout) {
+    static const Speaker kMaskOrder[] = {
+        SPK_LEFT, SPK_RIGHT, SPK_CENTRE, SPK_LFE, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT,   // FL FR FC LFE BL BR
+        SPK_LEFT, SPK_RIGHT, SPK_CENTRE, SPK_SURROUND_LEFT, SPK_SURROUND_RIGHT,           // FLC FRC BC SL SR
+        SPK_CENTRE, SPK_SURROUND_LEFT, SPK_CENTRE, SPK_SURROUND_RIGHT,                    // TC TFL TFC TFR
+        SPK_SURROUND_LEFT, SPK_CENTRE, SPK_SURROUND_RIGHT};                               // TBL TBC TBR
+    const int32_t known = (int32_t)(sizeof kMaskOrder / sizeof kMaskOrder[0]);
+    std::vector<int> map((size_t)channels, SF_CHANNEL_MAP_INVALID);
+    bool have_map = sf_command(f, SFC_GET_CHANNEL_MAP_INFO, map.data(), (int)(map.size() * sizeof(int))) == SF_TRUE;
+    for (int32_t c = 0; c < channels; c++) {
+        Speaker s = c < known ? kMaskOrder[c] : SPK_CENTRE;
+        if (have_map) {
+            switch (map[(size_t)c]) {
+            case SF_CHANNEL_MAP_LEFT: case SF_CHANNEL_MAP_FRONT_LEFT: case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER:
+                s = SPK_LEFT; break;
+            case SF_CHANNEL_MAP_RIGHT: case SF_CHANNEL_MAP_FRONT_RIGHT: case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER:
+                s = SPK_RIGHT; break;
+            case SF_CHANNEL_MAP_REAR_LEFT: case SF_CHANNEL_MAP_SIDE_LEFT: case SF_CHANNEL_MAP_TOP_FRONT_LEFT:
+            case SF_CHANNEL_MAP_TOP_REAR_LEFT:
+                s = SPK_SURROUND_LEFT; break;
+            case SF_CHANNEL_MAP_REAR_RIGHT: case SF_CHANNEL_MAP_SIDE_RIGHT: case SF_CHANNEL_MAP_TOP_FRONT_RIGHT:
+            case SF_CHANNEL_MAP_TOP_REAR_RIGHT:
+                s = SPK_SURROUND_RIGHT; break;
+            case SF_CHANNEL_MAP_LFE: s = SPK_LFE; break;
+            default: s = SPK_CENTRE; break;   // centres, mono, and what has no side
+            }
+        }
+        layout[c] = s;
+    }
+}
+
 // ---- WAV ----------------------------------------------------------------------------------------
 
-// Walks the RIFF chunks ahead of SDL: every chunk must lie inside the file, "fmt " must describe
-// plain PCM SDL can take, and the "data" chunk must be whole. SDL's own reader trusts the lengths.
-static bool wav_check(const std::vector<uint8_t> &file) {
+// What the chunk walk found: the lengths libsndfile is to see in place of placeholders.
+struct WavLayout {
+    size_t riff_at = 4, data_len_at = 0;    // offsets of the two length fields
+    uint32_t riff_len = 0, data_len = 0;    // their values, placeholders replaced
+};
+
+static bool is_placeholder(uint32_t len) { return len == 0 || len == 0xFFFFFFFFu; }
+
+// Walks the RIFF chunks ahead of libsndfile, which takes a data length of 0 for an empty sound
+// and reads a truncated file up to where it stops. Every chunk must lie inside the RIFF chunk,
+// "fmt " must come before "data" and "data" must be whole, unless a length is a placeholder.
+static bool wav_check(const std::vector<uint8_t> &file, WavLayout *w) {
     size_t size = file.size();
-    if (size < 12) return false;
+    if (size < 12 || size > 0xFFFFFFFFu) return false;
     uint32_t riff_len = read_le32(&file[4]);
+    if (is_placeholder(riff_len)) riff_len = (uint32_t)(size - 8);
     if (riff_len < 4 || riff_len > size - 8) return false;
+    w->riff_len = riff_len;
     size_t end = 8 + (size_t)riff_len;
-    bool have_fmt = false, have_data = false;
+    bool have_fmt = false;
     for (size_t at = 12; at + 8 <= end;) {
         const uint8_t *chunk = &file[at];
         uint32_t len = read_le32(chunk + 4);
-        if (len > end - at - 8) return false;   // chunk runs past the end: truncated
+        if (!memcmp(chunk, "data", 4)) {
+            if (!have_fmt) return false;
+            if (is_placeholder(len)) len = (uint32_t)(end - at - 8);
+            if (len > end - at - 8) return false;   // truncated
+            w->data_len_at = at + 4;
+            w->data_len = len;
+            return true;
+        }
+        if (len > end - at - 8) return false;
         if (!memcmp(chunk, "fmt ", 4)) {
             if (len < 16) return false;
-            uint16_t tag = read_le16(chunk + 8), channels = read_le16(chunk + 10);
-            uint32_t rate = read_le32(chunk + 12);
-            uint16_t align = read_le16(chunk + 20), bits = read_le16(chunk + 22);
-            if (tag != 1 || channels < 1 || channels > 8 || rate < 1 || rate > 384000) return false;
-            if ((bits != 8 && bits != 16) || align != channels * bits / 8) return false;
             have_fmt = true;
-        } else if (!memcmp(chunk, "data", 4)) {
-            if (!have_fmt) return false;
-            have_data = true;
-            break;
         }
         at += 8 + (size_t)len + (len & 1);
     }
-    return have_fmt && have_data;
+    return false;
 }
 
-bool wav_decode(const std::vector<uint8_t> &file, PcmData *out) {
-    if (!wav_check(file)) return false;
-    SDL_RWops *rw = SDL_RWFromConstMem(file.data(), (int)file.size());
-    if (!rw) return false;
-    SDL_AudioSpec spec;
-    Uint8 *buf = nullptr;
-    Uint32 len = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len)) return false;
-    bool ok = spec.freq > 0 && spec.channels > 0;
-    int bytes = (spec.format == AUDIO_U8 || spec.format == AUDIO_S8) ? 1 : 2;
-    int in_ch = spec.channels, out_ch = in_ch > 1 ? 2 : 1;
-    int64_t frames = ok ? len / (bytes * in_ch) : 0;
-    out->rate = spec.freq;
-    out->channels = out_ch;
-    out->samples.assign((size_t)(frames * out_ch), 0);
-    for (int64_t f = 0; ok && f < frames; f++) {
-        for (int c = 0; c < out_ch; c++) {
-            const Uint8 *p = buf + (f * in_ch + c) * bytes;
-            int16_t s;
-            switch (spec.format) {
-            case AUDIO_U8: s = (int16_t)((p[0] - 128) * 256); break;
-            case AUDIO_S8: s = (int16_t)((int8_t)p[0] * 256); break;
-            case AUDIO_S16LSB: s = (int16_t)(p[0] | p[1] << 8); break;
-            case AUDIO_S16MSB: s = (int16_t)(p[1] | p[0] << 8); break;
-            case AUDIO_U16LSB: s = (int16_t)((p[0] | p[1] << 8) - 32768); break;
-            case AUDIO_U16MSB: s = (int16_t)((p[1] | p[0] << 8) - 32768); break;
-            default: ok = false; s = 0; break;
-            }
-            out->samples[(size_t)(f * out_ch + c)] = s;
+// The file as libsndfile reads it: the bytes in memory, with the two length fields as checked.
+struct WavView {
+    const std::vector<uint8_t> *file;
+    const WavLayout *layout;
+    sf_count_t pos;
+};
+
+static sf_count_t view_length(void *user) { return (sf_count_t)((WavView *)user)->file->size(); }
+
+static sf_count_t view_seek(sf_count_t offset, int whence, void *user) {
+    WavView *v = (WavView *)user;
+    sf_count_t size = (sf_count_t)v->file->size();
+    sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? v->pos : size;
+    if (offset < -base || offset > size - base) return -1;
+    v->pos = base + offset;
+    return v->pos;
+}
+
+static sf_count_t view_read(void *dst, sf_count_t count, void *user) {
+    WavView *v = (WavView *)user;
+    sf_count_t size = (sf_count_t)v->file->size();
+    if (count < 0 || v->pos >= size) return 0;
+    if (count > size - v->pos) count = size - v->pos;
+    uint8_t *out = (uint8_t *)dst;
+    memcpy(out, v->file->data() + v->pos, (size_t)count);
+    const size_t fields[2] = {v->layout->riff_at, v->layout->data_len_at};
+    const uint32_t values[2] = {v->layout->riff_len, v->layout->data_len};
+    for (int i = 0; i < 2; i++)
+        for (size_t k = 0; k < 4; k++) {
+            sf_count_t at = (sf_count_t)(fields[i] + k);
+            if (at >= v->pos && at < v->pos + count) out[at - v->pos] = (uint8_t)(values[i] >> (8 * k));
         }
+    v->pos += count;
+    return count;
+}
+
+static sf_count_t view_write(const void *, sf_count_t, void *) { return 0; }
+static sf_count_t view_tell(void *user) { return ((WavView *)user)->pos; }
+
+bool wav_decode(const std::vector<uint8_t> &file, PcmData *out, size_t max_samples) {
+    WavLayout layout;
+    if (!wav_check(file, &layout)) return false;
+    WavView view = {&file, &layout, 0};
+    SF_VIRTUAL_IO io = {view_length, view_seek, view_read, view_write, view_tell};
+    SF_INFO info;
+    memset(&info, 0, sizeof info);
+    SNDFILE *f = sf_open_virtual(&io, SFM_READ, &info, &view);
+    if (!f) return false;
+    int major = info.format & SF_FORMAT_TYPEMASK;
+    int32_t in_ch = info.channels, out_ch = in_ch > 1 ? 2 : 1;
+    bool ok = (major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) && in_ch >= 1 && in_ch <= DownMix::kMaxChannels &&
+              info.samplerate >= 1 && info.samplerate <= 384000 && info.frames > 0 &&
+              (uint64_t)info.frames <= max_samples / (size_t)out_ch;
+    if (ok) {
+        std::vector<Speaker> speakers((size_t)in_ch);
+        wav_layout(f, in_ch, speakers.data());
+        DownMix mix;
+        mix.set(speakers.data(), in_ch, out_ch);
+        out->rate = info.samplerate;
+        out->channels = out_ch;
+        out->samples.assign((size_t)info.frames * (size_t)out_ch, 0);
+        std::vector<float> block((size_t)4096 * (size_t)in_ch);
+        sf_count_t done = 0;
+        while (done < info.frames) {
+            sf_count_t want = info.frames - done < 4096 ? info.frames - done : 4096;
+            sf_count_t n = sf_readf_float(f, block.data(), want);
+            if (n <= 0) break;
+            for (sf_count_t k = 0; k < n; k++) {
+                const float *frame = &block[(size_t)(k * in_ch)];
+                mix.frame([frame](int32_t c) { return frame[c]; }, &out->samples[(size_t)((done + k) * out_ch)]);
+            }
+            done += n;
+        }
+        ok = sf_error(f) == SF_ERR_NO_ERROR && done > 0;
+        out->samples.resize((size_t)done * (size_t)out_ch);
     }
-    SDL_FreeWAV(buf);
-    return ok && frames > 0;
+    sf_close(f);
+    return ok;
 }
 
 // ---- Ogg Vorbis ---------------------------------------------------------------------------------
@@ -144,10 +310,14 @@ static int mem_seek(void *src, ogg_int64_t offset, int whence) {
 
 static long mem_tell(void *src) { return (long)((MemReader *)src)->pos; }
 
-// Stereo or mono interleaved 16-bit from vorbis' float planes; more channels keep the first two.
-static void vorbis_fold(float **planes, int in_ch, int out_ch, int64_t frames, int16_t *out) {
-    for (int64_t f = 0; f < frames; f++)
-        for (int c = 0; c < out_ch; c++) out[f * out_ch + c] = float_to_s16(planes[c < in_ch ? c : 0][f]);
+// Interleaved 16-bit from vorbis' float planes, mixed down by the link's channel count.
+static void vorbis_fold(DownMix *mix, float **planes, int32_t in_ch, int32_t out_ch, int64_t frames, int16_t *out) {
+    if (mix->in != in_ch || mix->out != out_ch) {
+        Speaker layout[DownMix::kMaxChannels];
+        vorbis_layout(in_ch, layout);
+        mix->set(layout, in_ch, out_ch);
+    }
+    for (int64_t f = 0; f < frames; f++) mix->frame([planes, f](int32_t c) { return planes[c][f]; }, out + f * out_ch);
 }
 
 bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out, size_t max_samples) {
@@ -157,6 +327,7 @@ bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out, size_t ma
     if (ov_open_callbacks(&m, &vf, nullptr, 0, cb) != 0) return false;
     vorbis_info *vi = ov_info(&vf, -1);
     bool ok = vi && vi->channels > 0 && vi->rate > 0 && vi->rate <= 384000;
+    std::unique_ptr<DownMix> mix(new DownMix);
     if (ok) {
         out->rate = (int32_t)vi->rate;
         out->channels = vi->channels > 1 ? 2 : 1;
@@ -169,11 +340,11 @@ bool vorbis_decode_all(const std::vector<uint8_t> &file, PcmData *out, size_t ma
         if (n == 0) break;
         if (n < 0) { ok = false; break; }   // a hole or a bad link: corrupt data
         vorbis_info *li = ov_info(&vf, link);
-        if (!li || li->channels < 1) { ok = false; break; }
+        if (!li || li->channels < 1 || li->channels > DownMix::kMaxChannels) { ok = false; break; }
         size_t at = out->samples.size();
         if ((size_t)n * out->channels > max_samples - at) { ok = false; break; }
         out->samples.resize(at + (size_t)n * out->channels);
-        vorbis_fold(planes, li->channels, out->channels, n, &out->samples[at]);
+        vorbis_fold(mix.get(), planes, li->channels, out->channels, n, &out->samples[at]);
     }
     // A file cut inside a page decodes up to the last whole page; the cut shows as bytes after it.
     if (ok && ov_raw_tell(&vf) != (ogg_int64_t)file.size()) ok = false;
@@ -185,6 +356,7 @@ class VorbisStream : public StreamDecoder {
 public:
     OggVorbis_File vf;
     bool is_open = false;
+    DownMix mix;   // filled by the audio thread for each link's channel count
     ~VorbisStream() override {
         if (is_open) ov_clear(&vf);
     }
@@ -200,8 +372,8 @@ public:
                 continue;
             }
             vorbis_info *li = ov_info(&vf, link);
-            if (!li || li->channels < 1) break;
-            vorbis_fold(planes, li->channels, channels, n, out + done * channels);
+            if (!li || li->channels < 1 || li->channels > DownMix::kMaxChannels) break;
+            vorbis_fold(&mix, planes, li->channels, channels, n, out + done * channels);
             done += (int32_t)n;
         }
         return done;
@@ -216,10 +388,20 @@ public:
     }
 };
 
+static size_t stdio_read(void *dst, size_t size, size_t count, void *f) { return fread(dst, size, count, (FILE *)f); }
+static int stdio_seek(void *f, ogg_int64_t offset, int whence) { return fseeko((FILE *)f, (off_t)offset, whence); }
+static int stdio_close(void *f) { return fclose((FILE *)f); }
+static long stdio_tell(void *f) { return (long)ftello((FILE *)f); }
+
 StreamDecoder *vorbis_open_file(const char *path) {
+    FILE *f = open_for_reading(path);
+    if (!f) return nullptr;
     VorbisStream *s = new VorbisStream;
-    if (ov_fopen(path, &s->vf) == 0) {
-        s->is_open = true;
+    ov_callbacks cb = {stdio_read, stdio_seek, stdio_close, stdio_tell};
+    if (ov_open_callbacks(f, &s->vf, nullptr, 0, cb) != 0) {
+        fclose(f);   // a refused file stays ours to close
+    } else {
+        s->is_open = true;   // the file is closed by ov_clear from here on
         vorbis_info *vi = ov_info(&s->vf, -1);
         if (vi && vi->channels > 0 && vi->rate > 0 && vi->rate <= 384000 && ov_seekable(&s->vf)) {
             s->rate = (int32_t)vi->rate;
@@ -237,6 +419,7 @@ class ModuleStream : public StreamDecoder {
 public:
     xmp_context ctx = nullptr;
     bool loaded = false, started = false, ended = false;
+    bool wrapped = false;           // the pass ended where the song loops; fi holds the tick after
     int loop_base = 0;              // the song's loop count when this pass began
     const int16_t *pending = nullptr;
     int32_t pending_frames = 0;     // frames of the last rendered tick not handed out yet
@@ -247,11 +430,16 @@ public:
         if (loaded) xmp_release_module(ctx);
         if (ctx) xmp_free_context(ctx);
     }
-    // Renders one tick; false at the end of the pass.
+    // Renders one tick; false at the end of the pass. libxmp goes on by itself where the song
+    // loops to, so the tick that ends a pass is the first of the next one.
     bool tick() {
         if (xmp_play_frame(ctx) != 0) return false;
         xmp_get_frame_info(ctx, &fi);
-        if (fi.loop_count > loop_base || fi.buffer_size <= 0) return false;
+        if (fi.buffer_size <= 0) return false;
+        if (fi.loop_count > loop_base) {
+            wrapped = true;
+            return false;
+        }
         pending = (const int16_t *)fi.buffer;
         pending_frames = fi.buffer_size / 4;
         return true;
@@ -273,7 +461,7 @@ public:
         xmp_seek_time(ctx, (int)ms);
         xmp_get_frame_info(ctx, &fi);
         loop_base = fi.loop_count;
-        ended = false;
+        ended = wrapped = false;
         pending_frames = 0;
         // The seek lands on the start of a pattern position; ticks are rendered from there up to
         // the one that holds `ms`, and the frames before it inside that tick are skipped.
@@ -291,6 +479,16 @@ public:
             }
         }
         return false;
+    }
+    // Goes on with the tick that ended the pass, already rendered at the loop's target.
+    int64_t loop() override {
+        if (!wrapped) return seek_ms(0) ? 0 : -1;
+        wrapped = ended = false;
+        loop_base = fi.loop_count;
+        pending = (const int16_t *)fi.buffer;
+        pending_frames = fi.buffer_size / 4;
+        int64_t start_ms = fi.time - (int64_t)fi.frame_time / 1000;
+        return start_ms > 0 ? start_ms * 44100 / 1000 : 0;
     }
     int64_t length_ms() override {
         xmp_module_info mi;

@@ -87,7 +87,6 @@ void SoundEngine::callback(void *self, uint8_t *stream, int len) {
 
 static const float kMaxVolume = 16.0f;
 static const size_t kMaxWholeFile = 64u << 20;   // files read into memory are refused above this
-static const size_t kMaxWholeSamples = 32u << 20; // Ogg decoding to more (64 MB) is streamed instead
 
 SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
     if (!path) return nullptr;
@@ -98,10 +97,7 @@ SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
     s->mode = mode;
     s->size = size;
     uint8_t head[4] = {0, 0, 0, 0};
-    if (FILE *f = fopen(path, "rb")) {
-        if (fread(head, 1, 4, f) != 4) memset(head, 0, 4);
-        fclose(f);
-    }
+    if (!file_read_head(path, head, 4)) memset(head, 0, 4);
     if (!memcmp(head, "OggS", 4)) {
         s->format = FORMAT_OGG;
         set_stream_mode(s.get(), mode);
@@ -115,7 +111,7 @@ SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
         s->format = sound_format_detect(s->bytes.data(), s->bytes.size());
         if (s->format == FORMAT_WAV) {
             std::shared_ptr<PcmData> pcm(new PcmData);
-            if (!wav_decode(s->bytes, pcm.get())) return nullptr;
+            if (!wav_decode(s->bytes, pcm.get(), whole_sample_limit)) return nullptr;
             s->pcm = pcm;
             s->bytes.clear();
             s->bytes.shrink_to_fit();
@@ -131,17 +127,21 @@ SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
     return sources.back().get();
 }
 
-// Only Ogg sources change: WAV is always whole, a module always rendered live.
+// Only Ogg sources change: WAV is always whole, a module always rendered live. A file whose whole
+// decode failed once is not decoded again (a long silent file takes seconds to find out).
 void SoundEngine::set_stream_mode(SoundSource *s, StreamMode mode) {
     if (!s) return;
     s->mode = mode;
     if (s->format != FORMAT_OGG) return;
     bool whole = mode == STREAM_WHOLE || (mode == STREAM_AUTO && s->size < stream_threshold);
-    if (whole && !s->pcm) {
+    if (whole && !s->pcm && !s->whole_refused) {
         std::vector<uint8_t> bytes;
         std::shared_ptr<PcmData> pcm(new PcmData);
-        if (file_read_all(s->path.c_str(), &bytes, kMaxWholeFile) && vorbis_decode_all(bytes, pcm.get(), kMaxWholeSamples))
+        if (file_read_all(s->path.c_str(), &bytes, kMaxWholeFile) &&
+            vorbis_decode_all(bytes, pcm.get(), whole_sample_limit))
             s->pcm = pcm;
+        else
+            s->whole_refused = true;
     } else if (!whole) {
         s->pcm.reset();   // voices still playing it keep their own reference
     }
@@ -346,10 +346,11 @@ bool SoundEngine::fetch(Voice &v, float *frame) {
             return true;
         }
         if (!v.looped) return false;
+        int64_t at = 0;
         if (v.pcm) v.index = 0;
-        else if (!v.decoder->seek_ms(0)) return false;
+        else if ((at = v.decoder->loop()) < 0) return false;
         v.buf_len = v.buf_pos = 0;
-        v.read_pos = 0;
+        v.read_pos = at;
     }
     return false;
 }

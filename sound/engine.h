@@ -11,10 +11,11 @@
 // Without a device (`create(false)`) nothing plays by itself; `render()` mixes into a buffer, so
 // tests and benchmarks can look at the output.
 //
-// SOURCES. WAV files are decoded whole (through SDL). Ogg Vorbis files smaller than the stream
-// threshold are decoded whole, larger ones are streamed from disk, a file per voice. Modules are
-// kept in memory as file bytes and rendered live by libxmp, one player per voice. Sources live
-// until the engine is deleted.
+// SOURCES. WAV files are decoded whole (through libsndfile). Ogg Vorbis files smaller than the
+// stream threshold are decoded whole, larger ones (and those decoding to more than the sample
+// limit; that is found out once per source) are streamed from disk, a file per voice. Modules are
+// kept in memory as file bytes and rendered live by libxmp, one player per voice; a looped module
+// loops where the module says. Sources live until the engine is deleted.
 //
 // VOICES. `play` gives a VoiceId: a slot number with a generation count. A voice that ends by
 // itself (or is stopped) only marks its slot finished; every call with an id whose voice is gone
@@ -43,6 +44,7 @@ struct SoundSource {
     StreamMode mode = STREAM_AUTO;
     int64_t size = 0;                 // file size in bytes
     std::shared_ptr<PcmData> pcm;     // decoded whole, or null when streamed
+    bool whole_refused = false;       // an Ogg file whose whole decode failed: always streamed
     std::vector<uint8_t> bytes;       // module file bytes
 };
 
@@ -61,6 +63,9 @@ public:
     // Files from this size up are streamed in STREAM_AUTO mode (Ogg; WAV and modules always
     // sit in memory). Default 512 KiB.
     int64_t stream_threshold = 512 * 1024;
+    // A sound decoded whole holds at most this many 16-bit samples (64 MB): a WAV file beyond it
+    // is refused, an Ogg file streamed.
+    size_t whole_sample_limit = 32u << 20;
 
     SoundSource *add_source(const char *path, StreamMode mode = STREAM_AUTO);
     void set_stream_mode(SoundSource *source, StreamMode mode);

@@ -59,6 +59,102 @@ TEST_F(EngineTest, WavOfEachLayoutPlaysItsToneAtTheOutputRate) {
     }
 }
 
+// WAV files in every common encoding and layout, some with the header damage recorders and
+// editors leave, each checked for its level on each side, its pitch and its length.
+enum WavEdit { AS_WRITTEN, LENGTHS_ZERO, LENGTHS_ALL_ONES, ODD_CHUNK_BEFORE_DATA };
+
+struct WavCase {
+    const char *name;
+    int format, rate;
+    std::vector<double> amps;   // tone amplitude in each channel
+    uint32_t mask;              // speakers of an extensible file (0: as written)
+    double left, right;         // amplitude expected on each side
+    WavEdit edit;
+};
+
+void PrintTo(const WavCase &c, std::ostream *os) { *os << c.name; }
+
+struct WavVariantTest : EngineTest, ::testing::WithParamInterface<WavCase> {};
+
+// Offset of the chunk `id` in a RIFF file, 0 when missing.
+size_t find_chunk(const std::vector<uint8_t> &b, const char *id) {
+    for (size_t at = 12; at + 8 <= b.size();) {
+        if (!memcmp(&b[at], id, 4)) return at;
+        uint32_t len = b[at + 4] | b[at + 5] << 8 | b[at + 6] << 16 | (uint32_t)b[at + 7] << 24;
+        at += 8 + (size_t)len + (len & 1);
+    }
+    return 0;
+}
+
+void set_le32(std::vector<uint8_t> &b, size_t at, uint32_t v) {
+    for (int k = 0; k < 4; k++) b[at + k] = (uint8_t)(v >> (8 * k));
+}
+
+TEST_P(WavVariantTest, DecodesWithItsLevelOnEachSide) {
+    const WavCase &c = GetParam();
+    std::string path = dir + "/tone.wav";
+    ASSERT_TRUE(write_sf_wav(path, c.format, c.rate, c.amps, 441.0, 0.5));
+    std::vector<uint8_t> b;
+    ASSERT_TRUE(file_read_all(path.c_str(), &b, 1u << 24));
+    size_t fmt = find_chunk(b, "fmt "), data = find_chunk(b, "data");
+    ASSERT_TRUE(fmt && data);
+    if (c.mask) set_le32(b, fmt + 8 + 20, c.mask);
+    if (c.edit == LENGTHS_ZERO || c.edit == LENGTHS_ALL_ONES) {
+        uint32_t v = c.edit == LENGTHS_ZERO ? 0 : 0xFFFFFFFFu;
+        set_le32(b, 4, v);
+        set_le32(b, data + 4, v);
+    } else if (c.edit == ODD_CHUNK_BEFORE_DATA) {
+        const uint8_t odd[] = {'x', 'y', 'z', 'w', 3, 0, 0, 0, 1, 2, 3, 0};   // 3 bytes and the pad
+        b.insert(b.begin() + (long)data, odd, odd + sizeof odd);
+        set_le32(b, 4, (uint32_t)b.size() - 8);
+    }
+    SoundSource *s = e->add_source(file("tone.wav", b).c_str());
+    ASSERT_TRUE(s);
+    VoiceId v = e->play(s, false, false, true);
+    std::vector<int16_t> out = render(19845);   // 0.45 s
+    for (int side = 0; side < 2; side++) {
+        double want = (side ? c.right : c.left) * 32767 * kSineRms;
+        EXPECT_NEAR(channel_rms(out, side), want, want * 0.04 + 60) << (side ? "right" : "left");
+    }
+    EXPECT_NEAR(rising_crossings(out, c.left >= c.right ? 0 : 1), 198, 2);   // pitch kept
+    EXPECT_NEAR(e->position_ms(v), 450, 1);
+    render(6615);
+    EXPECT_TRUE(e->is_finished(v));   // 0.5 s long (ADPCM up to a block more), placeholders included
+}
+
+const int kWav = SF_FORMAT_WAV, kWavEx = SF_FORMAT_WAVEX;
+const double kHalf = 0.5, kHalfAt3dB = 0.5 * 0.70710678;
+
+INSTANTIATE_TEST_SUITE_P(Encodings, WavVariantTest, ::testing::Values(
+    WavCase{"u8", kWav | SF_FORMAT_PCM_U8, 8000, {0.5}, 0, kHalf, kHalf, AS_WRITTEN},
+    WavCase{"s16", kWav | SF_FORMAT_PCM_16, 44100, {0.5, 0.25}, 0, 0.5, 0.25, AS_WRITTEN},
+    WavCase{"s24", kWav | SF_FORMAT_PCM_24, 96000, {0.25, 0.5}, 0, 0.25, 0.5, AS_WRITTEN},
+    WavCase{"s32", kWav | SF_FORMAT_PCM_32, 192000, {0.5}, 0, kHalf, kHalf, AS_WRITTEN},
+    WavCase{"f32", kWav | SF_FORMAT_FLOAT, 48000, {0.5, 0.0}, 0, 0.5, 0.0, AS_WRITTEN},
+    WavCase{"f64", kWav | SF_FORMAT_DOUBLE, 22050, {0.0, 0.5}, 0, 0.0, 0.5, AS_WRITTEN},
+    WavCase{"alaw", kWav | SF_FORMAT_ALAW, 8000, {0.5}, 0, kHalf, kHalf, AS_WRITTEN},
+    WavCase{"ulaw", kWav | SF_FORMAT_ULAW, 8000, {0.5, 0.25}, 0, 0.5, 0.25, AS_WRITTEN},
+    WavCase{"ima_adpcm", kWav | SF_FORMAT_IMA_ADPCM, 22050, {0.5, 0.25}, 0, 0.5, 0.25, AS_WRITTEN},
+    WavCase{"ms_adpcm", kWav | SF_FORMAT_MS_ADPCM, 11025, {0.5}, 0, kHalf, kHalf, AS_WRITTEN},
+    // Down-mix by the mask: FL FR BL BR; FL FR FC LFE BL BR; FL FR FC LFE BL BR SL SR; FR FC LFE.
+    WavCase{"ext_s16_quad_back_left", kWavEx | SF_FORMAT_PCM_16, 44100, {0, 0, 0.5, 0}, 0x33, kHalfAt3dB, 0,
+            AS_WRITTEN},
+    WavCase{"ext_s24_5_1_front_right", kWavEx | SF_FORMAT_PCM_24, 48000, {0, 0.5, 0, 0, 0, 0}, 0x3F, 0, kHalf,
+            AS_WRITTEN},
+    WavCase{"ext_f32_7_1_centre_and_lfe", kWavEx | SF_FORMAT_FLOAT, 44100, {0, 0, 0.5, 0.5, 0, 0, 0, 0}, 0x63F,
+            kHalfAt3dB, kHalfAt3dB, AS_WRITTEN},
+    WavCase{"ext_f32_7_1_side_right", kWavEx | SF_FORMAT_FLOAT, 44100, {0, 0, 0, 0, 0, 0, 0, 0.5}, 0x63F, 0,
+            kHalfAt3dB, AS_WRITTEN},
+    WavCase{"ext_s16_front_right_first", kWavEx | SF_FORMAT_PCM_16, 44100, {0.5, 0, 0}, 0x0E, 0, kHalf,
+            AS_WRITTEN},
+    // Without a mask, many channels are in mask order.
+    WavCase{"s16_5_1_front_right", kWav | SF_FORMAT_PCM_16, 44100, {0, 0.5, 0, 0, 0, 0}, 0, 0, kHalf, AS_WRITTEN},
+    WavCase{"s16_lengths_zero", kWav | SF_FORMAT_PCM_16, 44100, {0.5, 0.25}, 0, 0.5, 0.25, LENGTHS_ZERO},
+    WavCase{"ima_lengths_all_ones", kWav | SF_FORMAT_IMA_ADPCM, 44100, {0.5}, 0, kHalf, kHalf, LENGTHS_ALL_ONES},
+    WavCase{"ext_f32_lengths_zero", kWavEx | SF_FORMAT_FLOAT, 44100, {0.25, 0.5}, 0x3, 0.25, 0.5, LENGTHS_ZERO},
+    WavCase{"u8_odd_chunk", kWav | SF_FORMAT_PCM_U8, 11025, {0.5}, 0, kHalf, kHalf, ODD_CHUNK_BEFORE_DATA}),
+    [](const ::testing::TestParamInfo<WavCase> &i) { return std::string(i.param.name); });
+
 TEST_F(EngineTest, VolumeAndPanSetTheChannelLevels) {
     SoundSource *s = e->add_source(file("tone.wav", make_wav(44100, 1, 16, 441.0, 2.0, 0.8)).c_str());
     ASSERT_TRUE(s);
@@ -170,13 +266,50 @@ TEST_F(EngineTest, OggDecodesWholeOrStreamedToTheSameTone) {
     }
 }
 
+// Many channels are mixed down by Vorbis order (L C R, surrounds after the fronts, LFE last),
+// whole and streamed alike.
+TEST_F(EngineTest, MultichannelOggIsMixedDownByVorbisOrder) {
+    const double side = 0.70710678;
+    struct Case { int channels, tone; double left, right; } cases[] = {
+        {3, 2, 0, 1}, {6, 2, 0, 1}, {6, 1, side, side}, {4, 2, side, 0}, {8, 6, 0, side}};
+    for (const Case &c : cases) {
+        std::string path = file("many.ogg", make_ogg(22050, c.channels, 441.0, 0.5, 0.5, c.tone));
+        for (int64_t threshold : {int64_t(1) << 30, int64_t(0)}) {
+            SCOPED_TRACE(testing::Message() << c.channels << " channels, tone in " << c.tone
+                                            << (threshold ? ", whole" : ", streamed"));
+            e->stream_threshold = threshold;
+            SoundSource *s = e->add_source(path.c_str());
+            ASSERT_TRUE(s);
+            VoiceId v = e->play(s, false, false, true);
+            std::vector<int16_t> out = render(22050);
+            for (int k = 0; k < 2; k++) {
+                double want = (k ? c.right : c.left) * 0.5 * 32767 * kSineRms;
+                EXPECT_NEAR(channel_rms(out, k, 2000, 20000), want, want * 0.05 + 80) << (k ? "right" : "left");
+            }
+            e->stop(v);
+        }
+    }
+}
+
 // Whole decoding is bounded (a small Ogg of long silence decodes to gigabytes); past the bound the
-// engine streams the file instead.
-TEST_F(EngineTest, OggDecodedWholeStopsAtTheSampleLimit) {
+// engine streams the file instead, and decides so once per source: setting the mode again (as
+// every stream load does) does not decode it whole again. A WAV file past the bound is refused.
+TEST_F(EngineTest, OggDecodedWholeStopsAtTheSampleLimitOnce) {
     std::vector<uint8_t> ogg = make_ogg(22050, 2, 441.0, 1.0, 0.5);   // 44100 samples
     PcmData pcm;
     EXPECT_TRUE(vorbis_decode_all(ogg, &pcm, 44100));
     EXPECT_FALSE(vorbis_decode_all(ogg, &pcm, 40000));
+    e->whole_sample_limit = 40000;
+    std::string path = file("long.ogg", ogg);
+    SoundSource *s = e->add_source(path.c_str());
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(e->is_streamed(s));
+    file("long.ogg", make_ogg(22050, 2, 441.0, 0.5, 0.5));   // would fit, were it decoded again
+    e->set_stream_mode(s, STREAM_AUTO);
+    EXPECT_TRUE(e->is_streamed(s));
+    EXPECT_FALSE(e->is_streamed(e->add_source(path.c_str())));
+    EXPECT_EQ(e->add_source(file("long.wav", make_wav(22050, 2, 16, 441.0, 1.0, 0.5)).c_str()), nullptr);
+    EXPECT_NE(e->add_source(file("short.wav", make_wav(22050, 2, 16, 441.0, 0.5, 0.5)).c_str()), nullptr);
 }
 
 TEST_F(EngineTest, LoopedOggStreamLoopsWithoutAGap) {
@@ -232,20 +365,30 @@ TEST_F(EngineTest, SeekingLandsOnTheSameAudioAsPlayingThere) {
     }
 }
 
-TEST_F(EngineTest, ModuleRendersAndLoops) {
-    SoundSource *s = e->add_source(file("tune.mod", make_mod(1)).c_str());
-    ASSERT_TRUE(s);
-    EXPECT_TRUE(e->is_streamed(s));
-    VoiceId once = e->play(s, false, false, true);
-    std::vector<int16_t> out = render(44100);
-    EXPECT_GT(channel_rms(out, 0), 1000.0);
-    EXPECT_GT(channel_rms(out, 1), 100.0);
-    render(44100 * 8);   // the song is 7.68 s long
-    EXPECT_TRUE(e->is_finished(once));
-    VoiceId looped = e->play(s, true, false, true);
-    render(44100 * 8);
-    EXPECT_FALSE(e->is_finished(looped));
-    EXPECT_NEAR(e->position_ms(looped), 8000 - 7680, 30);
+// A module played once stops at its end; looped, it goes on where the module says: from the start,
+// or from its restart position (the second order here, whose pattern plays an octave lower).
+TEST_F(EngineTest, ModuleRendersAndLoopsAtItsRestartPosition) {
+    struct Case { int restart; int64_t loop_ms; int crossings; } cases[] = {{127, 0, 518}, {1, 7680, 259}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "restart " << c.restart);
+        SoundSource *s = e->add_source(file("tune.mod", make_mod(2, 2, c.restart)).c_str());
+        ASSERT_TRUE(s);
+        EXPECT_TRUE(e->is_streamed(s));
+        VoiceId once = e->play(s, false, false, true);
+        std::vector<int16_t> out = render(44100);
+        EXPECT_GT(channel_rms(out, 0), 1000.0);
+        EXPECT_GT(channel_rms(out, 1), 100.0);
+        EXPECT_NEAR(rising_crossings(out, 0), 518, 3);
+        render(44100 * 15);   // the song is 15.36 s long
+        EXPECT_TRUE(e->is_finished(once));
+        VoiceId looped = e->play(s, true, false, true);
+        render(44100 * 16);
+        out = render(44100);   // 16 to 17 s: 0.64 to 1.64 s into the second pass
+        EXPECT_FALSE(e->is_finished(looped));
+        EXPECT_NEAR(rising_crossings(out, 0), c.crossings, 3);
+        EXPECT_NEAR(e->position_ms(looped), c.loop_ms + 17000 - 15360, 30);
+        e->stop(looped);
+    }
 }
 
 TEST_F(EngineTest, ScreamTrackerModuleRendersOnBothSides) {
@@ -279,7 +422,11 @@ TEST_F(EngineTest, GeneratedGameSoundsDecodeWhenPresent) {
 }
 
 TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
-    std::vector<uint8_t> wav = make_wav(44100, 1, 16, 441.0, 0.5, 0.5);
+    std::vector<uint8_t> wav = make_wav(44100, 1, 16, 441.0, 0.5, 0.5), ima, ext;
+    ASSERT_TRUE(write_sf_wav(dir + "/ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, {0.5, 0.5}, 441, 0.3));
+    ASSERT_TRUE(write_sf_wav(dir + "/ext.wav", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 8000, {0.5, 0, 0.5}, 441, 0.3));
+    ASSERT_TRUE(file_read_all((dir + "/ima.wav").c_str(), &ima, 1u << 20));
+    ASSERT_TRUE(file_read_all((dir + "/ext.wav").c_str(), &ext, 1u << 20));
     std::vector<uint8_t> ogg = make_ogg(44100, 1, 441.0, 0.5, 0.5);
     std::vector<uint8_t> mod = make_mod(1);
     std::vector<uint8_t> s3m = make_s3m();
@@ -289,6 +436,8 @@ TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
     auto poke = [](std::vector<uint8_t> b, size_t at, uint8_t v) { b[at] = v; return b; };
     struct Case { const char *name; std::vector<uint8_t> bytes; } cases[] = {
         {"cut.wav", cut(wav, wav.size() / 2)},
+        {"cut_ima.wav", cut(ima, ima.size() - 100)},
+        {"cut_ext.wav", cut(ext, 60)},
         {"header.wav", cut(wav, 30)},
         {"huge_chunk.wav", poke(poke(wav, 43, 0x7F), 7, 0x7F)},
         {"zero_channels.wav", poke(wav, 22, 0)},
@@ -312,7 +461,7 @@ TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
     // Damaged copies either load or not; whatever loads plays and seeks without harm.
     uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
-    for (const std::vector<uint8_t> *good : {&wav, &ogg, &mod, &s3m}) {
+    for (const std::vector<uint8_t> *good : {&wav, &ima, &ext, &ogg, &mod, &s3m}) {
         for (int round = 0; round < 60; round++) {
             std::vector<uint8_t> b = *good;
             for (int k = 0; k < 1 + round % 8; k++) b[next() % b.size()] = (uint8_t)next();

@@ -1,7 +1,9 @@
 // test_sound_files.h - small sound files made on the spot for the sound tests and the mixer
-// benchmark: a WAV tone, a MOD module with one looped square-ish wave and (with
-// SOUND_FILES_OGG, which needs libvorbisenc) an Ogg Vorbis tone. Plus level measurements.
+// benchmark: a WAV tone (by hand, or through libsndfile in any of its WAV encodings), a MOD module
+// with looped square-ish waves and (with SOUND_FILES_OGG, which needs libvorbisenc) an Ogg Vorbis
+// tone. Plus level measurements.
 #pragma once
+#include <sndfile.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -61,9 +63,32 @@ static inline std::vector<uint8_t> make_wav(int rate, int channels, int bits, do
     return b;
 }
 
-// A 4-channel "M.K." module: `orders` orders of one 64-row pattern (7.68 s at the default tempo)
-// whose first row starts a looped 32-byte wave on channel 1 at full volume.
-static inline std::vector<uint8_t> make_mod(int orders) {
+// A sine tone of `hz` written by libsndfile in `format` (major and subtype), one amplitude (of full
+// scale) per channel.
+static inline bool write_sf_wav(const std::string &path, int format, int rate, const std::vector<double> &amps,
+                                double hz, double seconds) {
+    SF_INFO info;
+    memset(&info, 0, sizeof info);
+    info.samplerate = rate;
+    info.channels = (int)amps.size();
+    info.format = format;
+    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f) return false;
+    int frames = (int)(rate * seconds);
+    std::vector<double> frame(amps.size());
+    bool ok = true;
+    for (int i = 0; i < frames && ok; i++) {
+        for (size_t c = 0; c < amps.size(); c++) frame[c] = amps[c] * sin(2.0 * M_PI * hz * i / rate);
+        ok = sf_writef_double(f, frame.data(), 1) == 1;
+    }
+    return sf_close(f) == 0 && ok;
+}
+
+// A 4-channel "M.K." module: `orders` orders, order k playing pattern k % `patterns`. Each pattern
+// is 64 rows (7.68 s at the default tempo) whose first row starts a looped 32-byte wave on
+// channels 1 and 2 at full volume, pattern p an octave below pattern p - 1. The song loops to order
+// `restart` (127: the start).
+static inline std::vector<uint8_t> make_mod(int orders, int patterns = 1, int restart = 127) {
     std::vector<uint8_t> b(20, 0);
     memcpy(b.data(), "test module", 11);
     for (int s = 0; s < 31; s++) {
@@ -81,17 +106,20 @@ static inline std::vector<uint8_t> make_mod(int orders) {
         }
     }
     b.push_back((uint8_t)orders);
-    b.push_back(127);
-    for (int i = 0; i < 128; i++) b.push_back(0);
+    b.push_back((uint8_t)restart);
+    for (int i = 0; i < 128; i++) b.push_back((uint8_t)(i < orders ? i % patterns : 0));
     b.insert(b.end(), {'M', '.', 'K', '.'});
-    std::vector<uint8_t> pattern(64 * 4 * 4, 0);
-    // row 0, channel 0: sample 1, period 214 (C-3)
-    pattern[0] = 0x00 | (214 >> 8);
-    pattern[1] = 214 & 0xFF;
-    pattern[2] = 0x10;
-    pattern[3] = 0;
-    memcpy(&pattern[4], &pattern[0], 4);   // and channel 2, panned to the other side
-    b.insert(b.end(), pattern.begin(), pattern.end());
+    for (int p = 0; p < patterns; p++) {
+        std::vector<uint8_t> pattern(64 * 4 * 4, 0);
+        // row 0, channel 0: sample 1, period 214 (C-3) for pattern 0
+        int period = 214 << p;
+        pattern[0] = (uint8_t)(period >> 8);
+        pattern[1] = period & 0xFF;
+        pattern[2] = 0x10;
+        pattern[3] = 0;
+        memcpy(&pattern[4], &pattern[0], 4);   // and channel 2, panned to the other side
+        b.insert(b.end(), pattern.begin(), pattern.end());
+    }
     for (int i = 0; i < 32; i++) b.push_back((uint8_t)(int8_t)(i < 16 ? 100 : -100));
     return b;
 }
@@ -133,8 +161,9 @@ static inline std::vector<uint8_t> make_s3m() {
 }
 
 #ifdef SOUND_FILES_OGG
-// A sine tone through libvorbisenc (quality 0.4).
-static inline std::vector<uint8_t> make_ogg(int rate, int channels, double hz, double seconds, double amplitude) {
+// A sine tone through libvorbisenc (quality 0.4), in every channel or only in `only_channel`.
+static inline std::vector<uint8_t> make_ogg(int rate, int channels, double hz, double seconds, double amplitude,
+                                            int only_channel = -1) {
     std::vector<uint8_t> out;
     vorbis_info vi;
     vorbis_info_init(&vi);
@@ -166,7 +195,8 @@ static inline std::vector<uint8_t> make_ogg(int rate, int channels, double hz, d
             float **buf = vorbis_analysis_buffer(&vd, n);
             for (int i = 0; i < n; i++)
                 for (int c = 0; c < channels; c++)
-                    buf[c][i] = (float)(amplitude * sin(2.0 * M_PI * hz * (done + i) / rate));
+                    buf[c][i] = only_channel < 0 || c == only_channel
+                                    ? (float)(amplitude * sin(2.0 * M_PI * hz * (done + i) / rate)) : 0.0f;
             vorbis_analysis_wrote(&vd, n);
             done += n;
         } else {

@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libstb-dev
-  libvorbis-dev libogg-dev libxmp-dev
+  libvorbis-dev libogg-dev libxmp-dev libsndfile1-dev
   libfreetype-dev fonts-dejavu-core
   nlohmann-json3-dev rapidjson-dev
   clang libclang-rt-14-dev

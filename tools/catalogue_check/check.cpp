@@ -1,5 +1,6 @@
 // check.cpp - the catalogue checker's rules (see check.h).
 #include "tools/catalogue_check/check.h"
+#include "sound/decode.h"
 #include "util/zev_json.h"
 
 #include <cstdarg>
@@ -232,38 +233,14 @@ struct Checker {
         }
     }
 
+    // The engine's own WAV decoder decides, so the checker accepts exactly what the game plays.
     bool wav_decodes(const std::string& path, std::string& why) {
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f) return why = "cannot open", false;
-        std::vector<unsigned char> b;
-        unsigned char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0 && b.size() < (64u << 20)) b.insert(b.end(), buf, buf + n);
-        fclose(f);
-        auto u32 = [&](size_t at) { return (uint32_t)b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24; };
-        auto u16 = [&](size_t at) { return (unsigned)(b[at] | b[at + 1] << 8); };
-        if (b.size() < 12 || memcmp(b.data(), "RIFF", 4) || memcmp(b.data() + 8, "WAVE", 4))
-            return why = "not a RIFF WAVE file", false;
-        bool fmt = false;
-        unsigned bits = 0, channels = 0;
-        for (size_t at = 12; at + 8 <= b.size();) {
-            uint32_t len = u32(at + 4);
-            if (!memcmp(&b[at], "fmt ", 4) && len >= 16 && at + 8 + 16 <= b.size()) {
-                unsigned tag = u16(at + 8);
-                channels = u16(at + 10), bits = u16(at + 22);
-                if (tag != 1 && tag != 3 && tag != 0xfffe) return why = "not PCM", false;
-                fmt = true;
-            } else if (!memcmp(&b[at], "data", 4)) {
-                if (!fmt) return why = "data before the format chunk", false;
-                if (channels < 1 || channels > 8 || (bits != 8 && bits != 16 && bits != 24 && bits != 32))
-                    return why = "unsupported channels or sample size", false;
-                if (len == 0 || len > b.size() - at - 8) return why = "data chunk empty or cut short", false;
-                return true;
-            }
-            if (len > b.size()) break;
-            at += 8 + len + (len & 1);
-        }
-        return why = "no data chunk", false;
+        std::vector<uint8_t> b;
+        if (!file_read_all(path.c_str(), &b, 64u << 20)) return why = "cannot read (or larger than 64 MB)", false;
+        PcmData pcm;
+        if (!wav_decode(b, &pcm, 32u << 20))
+            return why = "not a WAV file the engine decodes (cut short, damaged or an unknown encoding)", false;
+        return true;
     }
 
     bool sound_decodes(const std::string& path, std::string& why) {
