@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "sound/sound.h"
@@ -18,6 +19,7 @@ void driver_init() {
     printf("SDL Runtime Version: %u.%u.%u\n", v->major, v->minor, v->patch);
     printf("SDL Compile Version: %u.%u.%u\n", 1, 2, 15);
     printf("SDL_BYTEORDER == SDL_LIL_ENDIAN\n");
+    printf("data folder: %s\n", data_dir());
     fflush(stdout);
 
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);

@@ -13,11 +13,20 @@
 #include "util/zev_json.h"
 
 static int32_t net_ready = 0;  // 1 while the socket layer counts as started
+static char s_data_dir[512] = "./data";
 
+// Rebuilt on every call, so a caller that wrote into the returned text cannot change the next one.
 const char *data_dir() {
-    static char dir[512];
-    snprintf(dir, sizeof dir, "%s", "./data");
+    static char dir[sizeof s_data_dir];
+    snprintf(dir, sizeof dir, "%s", s_data_dir);
     return dir;
+}
+
+// A cut path would name some other folder: a text that does not fit is refused whole.
+bool data_dir_set(const char *dir) {
+    if (!dir || !*dir || strlen(dir) >= sizeof s_data_dir) return false;
+    snprintf(s_data_dir, sizeof s_data_dir, "%s", dir);
+    return true;
 }
 
 // mkdir -p: creates every missing folder of path; failures (mostly "exists") are ignored.

@@ -1,4 +1,5 @@
-// Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json.
+// Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
+// the data folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -275,6 +276,17 @@ TEST_F(FilesTest, DataJsonTextAndCatalogue) {
     std::string zeros("{}\0\0x", 5);
     write_file("data/data.json", zeros.data(), zeros.size());
     EXPECT_EQ(data_json_text(), zeros);
+
+    // An installed program's folder replaces ./data whole; a path that would be cut is refused.
+    mkdir("installed", 0755);
+    write_file("installed/data.json", "[1]", 3);
+    EXPECT_FALSE(data_dir_set(std::string(512, 'x').c_str()));
+    EXPECT_FALSE(data_dir_set(""));
+    EXPECT_EQ(data_json_text(), zeros);
+    EXPECT_TRUE(data_dir_set((root + "/installed").c_str()));
+    EXPECT_EQ(data_json_text(), "[1]");
+    EXPECT_TRUE(data_dir_set(std::string(511, 'x').c_str()));
+    EXPECT_TRUE(data_dir_set("./data"));
 
     // Without a platform record there is nowhere to keep the catalogue: none.
     driver = nullptr;

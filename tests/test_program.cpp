@@ -54,7 +54,8 @@ TEST(Program, OpensItsWindowKeepsPaceAndQuitsOnCtrlQ) {
     // Start-up lines.
     std::string out = p.out();
     EXPECT_NE(out.find("SDL Runtime Version: 1.2."), std::string::npos) << out;
-    EXPECT_NE(out.find("SDL Compile Version: 1.2.15\nSDL_BYTEORDER == SDL_LIL_ENDIAN\n"), std::string::npos);
+    EXPECT_NE(out.find("SDL Compile Version: 1.2.15\nSDL_BYTEORDER == SDL_LIL_ENDIAN\ndata folder: ./data\n"),
+              std::string::npos);
     std::string user = p.root + "/home/.local/share/GameName";
     for (const std::string &line :
          {std::string("== joystick init.............\n"), "file not found: " + user + "/state.dat\n",

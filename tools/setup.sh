@@ -13,6 +13,7 @@ PACKAGES=(
   nlohmann-json3-dev rapidjson-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool xclip x11-utils imagemagick
+  desktop-file-utils appstream lintian man-db groff-base fakeroot file
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
-# UBSan) and a bounded fuzzing run. Tests that need a window run under an Xvfb server started here.
+# UBSan), the installed game and its Debian package (tools/check_install.sh) and a bounded fuzzing
+# run. Tests that need a window run under an Xvfb server started here.
 # Usage: tools/test.sh        (from anywhere; builds in build/ and build-asan/ of the project)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -43,6 +44,14 @@ run_ctest() { # dir, label
 }
 
 run_ctest build plain
+
+echo "== installed game and Debian package"
+install_log=$(bash tools/check_install.sh "$ROOT/build"); install_rc=$?
+echo "$install_log"
+n_ok=$(grep -c '^ok:' <<<"$install_log"); n_fail=$(grep -c '^FAIL:' <<<"$install_log")
+[[ $install_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
+passed=$((passed + n_ok)); failed=$((failed + n_fail))
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"

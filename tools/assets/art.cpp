@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "gen.h"
 
+#include <sys/stat.h>
 #include <cmath>
 
 namespace {
@@ -296,6 +297,21 @@ bool make_sprites(const std::string& dir, Catalogue& cat, const std::string& pre
         for (int j = 0; j < 510; j++)
             for (int i = 0; i < 510; i++) big.blend(i, j, player.at(i / 3, j / 3), 1);
         big.write_png(preview + "/player_on_black.png");
+    }
+    return true;
+}
+
+bool make_icons(const std::string& dir, const std::string& name) {
+    // Drawn at each size rather than scaled, so the small icon keeps crisp tiles; a margin of a
+    // sixteenth on each side, as icon themes expect.
+    for (int size : {48, 128, 256}) {
+        std::string sub = dir + "/" + std::to_string(size) + "x" + std::to_string(size);
+        mkdir(sub.c_str(), 0777);
+        mkdir((sub + "/apps").c_str(), 0777);
+        int margin = size / 16;
+        Canvas icon(size, size);
+        icon.draw(draw_ball(size - 2 * margin), margin, margin);
+        if (!icon.write_png(sub + "/apps/" + name + ".png")) return false;
     }
     return true;
 }

@@ -5,6 +5,7 @@
 //   Catalogue cat;
 //   make_sprites(dir, cat, preview);   // "ball", "player", "blank" and their textures
 //   cat.write(dir + "/data.json");
+//   make_icons(icon_dir, "glitzfall");  // the program's icon, apart from the data
 //
 // Every part must write the same bytes on every run: fixed seeds, no clocks, sorted output.
 #pragma once
@@ -46,5 +47,8 @@ bool make_test_art(const std::string& dir, Catalogue& cat);
 bool make_fonts(const std::string& dir, Catalogue& cat, const std::string& preview);
 bool make_sounds(const std::string& dir, Catalogue& cat);
 bool make_music(const std::string& dir, Catalogue& cat);
+// The program's icon (the glitter ball) as DIR/<n>x<n>/apps/NAME.png for n = 48, 128 and 256, the
+// layout of an icon theme's folder.
+bool make_icons(const std::string& dir, const std::string& name);
 // Mock-ups of the title and game-over screens from the written files (needs a preview dir).
 void preview_screens(const std::string& dir, const std::string& preview);

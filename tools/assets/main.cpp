@@ -2,18 +2,27 @@
 //
 // USAGE
 //   glitz_assets DATA_DIR [PREVIEW_DIR]
+//   glitz_assets --icons ICON_DIR NAME
 //
 // The build runs it with DATA_DIR = <build>/data. PREVIEW_DIR, when given, receives pictures for
 // people to look at (glyph sheets over a background, a mock-up of the title screen); they are not
-// part of the data. Exit status 0 on success.
+// part of the data. --icons writes the program's icon in three sizes into ICON_DIR laid out as an
+// icon theme (ICON_DIR/48x48/apps/NAME.png ...). Exit status 0 on success.
 #include "gen.h"
 
 #include <cstdio>
+#include <string>
 #include <sys/stat.h>
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--icons") {
+        mkdir(argv[2], 0777);
+        if (make_icons(argv[2], argv[3])) return 0;
+        fprintf(stderr, "glitz_assets: failed\n");
+        return 1;
+    }
     if (argc < 2 || argc > 3) {
-        fprintf(stderr, "usage: %s DATA_DIR [PREVIEW_DIR]\n", argv[0]);
+        fprintf(stderr, "usage: %s DATA_DIR [PREVIEW_DIR] | --icons ICON_DIR NAME\n", argv[0]);
         return 2;
     }
     std::string dir = argv[1], preview = argc > 2 ? argv[2] : "";
