@@ -42,7 +42,7 @@ void game_init(Game *game) {
     driver->tick_rate = 60;
     net_init();
     video_reset();
-    sound_caches_create();
+    sound_caches_create(data_catalogue(), data_dir());
     game->state = STATE_MENU;
     SDL_EnableKeyRepeat(0, 0);
     music = stream_open("music");
