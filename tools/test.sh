@@ -43,6 +43,8 @@ run_ctest() { # dir, label
 }
 
 run_ctest build plain
+echo "== framework example (staged install, find_package, pkg-config)"
+if bash tools/example_check.sh build; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "example check failed"; fi
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
