@@ -87,6 +87,12 @@ TEST_F(CatalogueTest, FoundNamesLoadOnceAndReturnTheSameHandleSilently) {
     EXPECT_EQ(loads, 3);
     cache.destroy();
     EXPECT_TRUE(cache.names.empty());
+
+    // Files are found in the folder the cache was handed, whatever the working folder holds.
+    cache.create(data_catalogue(), "/opt/glitz/data");
+    EXPECT_EQ(cache.lookup("atlas", kTex, 1, load), 7);
+    EXPECT_EQ(path, "/opt/glitz/data/atlas.png");
+    cache.destroy();
 }
 
 TEST_F(CatalogueTest, NamesAreCaseSensitiveAndKindsShareOneNamespace) {
