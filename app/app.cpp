@@ -6,7 +6,6 @@
 #include <cstring>
 #include "app/driver.h"
 #include "app/files.h"
-#include "game/states.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "sound/sound.h"
@@ -23,15 +22,8 @@ void change_state(Game *game, int32_t id) {
     if (State *now = current_state(game)) now->enter();  // an id without a state is never called
 }
 
-void register_states(Game *game) {
-    state_registry[STATE_TEST] = new Test(game);
-    state_registry[STATE_MENU] = new Menu(game);
-    state_registry[STATE_PLAY] = new Play(game);
-    state_registry[STATE_FAIL] = new Fail(game);
-}
-
 void game_init(Game *game) {
-    register_states(game);
+    register_states(game);   // the program's states (it defines register_states)
     driver_init();
     driver->name = "GameName";
     snprintf(driver->title, sizeof driver->title, "%s", "GLITZ FALL!! FEST 2012 GRAB BAG - RONAN VESK - OLAF TREMM");
@@ -42,7 +34,7 @@ void game_init(Game *game) {
     driver->tick_rate = 60;
     net_init();
     video_reset();
-    sound_caches_create();
+    sound_caches_create(data_catalogue(), data_dir());
     game->state = STATE_MENU;
     SDL_EnableKeyRepeat(0, 0);
     music = stream_open("music");

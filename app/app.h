@@ -16,7 +16,34 @@
 #include <cstdint>
 #include <map>
 #include "app/event.h"
-#include "game/level.h"
+
+// The play field: a fixed pool of objects, driven by the game (game/level.h). Its layout is fixed
+// (little-endian, 4-byte fields, no padding) and checked below.
+enum { LEVEL_OBJECTS = 256 };
+
+// One slot of the pool (40 bytes). x, y is the top-left corner in play-field units, y downwards.
+struct Object {
+    int32_t active;   // nonzero while the slot is in use
+    int32_t player;   // nonzero: the player's figure, steered by the arrow keys
+    int32_t ball;     // nonzero: a falling ball
+    float x, y;
+    float w, h;
+    float vx, vy;     // units per tick
+    int32_t img;      // image slot (gfx_img_load), 0 = not drawn
+};
+
+struct Level {
+    int32_t reserved;               // 0, never read
+    int32_t ticks;                  // ticks since the last reset
+    Object objects[LEVEL_OBJECTS];  // the pool
+    int32_t score;                  // balls that left the field while the player was alive
+};
+
+static_assert(sizeof(Object) == 40, "Object is 10 words");
+static_assert(offsetof(Object, x) == 12 && offsetof(Object, vx) == 28 && offsetof(Object, img) == 36,
+              "Object field offsets");
+static_assert(sizeof(Level) == 10252, "Level is 2563 words");
+static_assert(offsetof(Level, objects) == 8 && offsetof(Level, score) == 10248, "Level field offsets");
 
 // settings.dat: volumes, identity texts and the two mode flags (276 bytes).
 struct Settings {
@@ -35,7 +62,7 @@ struct Game {
     int32_t version;        // 1 after start-up; state.dat is used only when it holds 1
     int32_t state;          // id of the current state (1..4)
     int32_t reserved[2];
-    Level level;            // the play field (game/level.h)
+    Level level;            // the play field
     Settings settings;
     int32_t quit;           // nonzero ends the frame loop after the current frame
     int32_t reactivate;     // nonzero: the next activation redoes the video set-up once
@@ -68,7 +95,10 @@ extern uint8_t keys[512];                          // 1 while the key code is he
 
 State *current_state(Game *game);         // registry entry of game->state (may be null)
 void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
-void register_states(Game *game);         // Test 1, Menu 2, Play 3, Fail 4
+// Defined by the program, not here: fills state_registry with its states. game_init calls it first,
+// before anything else starts, and later makes STATE_MENU current: a program's first screen goes
+// under that id. The game registers Test 1, Menu 2, Play 3, Fail 4.
+void register_states(Game *game);
 void game_init(Game *game);
 void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
 void game_event(Game *game, Event e);

@@ -1,8 +1,16 @@
-// game_state.cpp - what the four screens share: the root container and the start of a frame.
+// game_state.cpp - the game's states for the application's start-up, and what the four screens
+// share: the root container and the start of a frame.
 #include "game/states.h"
 
 #include <GL/gl.h>
 #include "gfx/gfx.h"
+
+void register_states(Game *game) {
+    state_registry[STATE_TEST] = new Test(game);
+    state_registry[STATE_MENU] = new Menu(game);
+    state_registry[STATE_PLAY] = new Play(game);
+    state_registry[STATE_FAIL] = new Fail(game);
+}
 
 GameState::GameState(Game *g) : game(g), root(new Container) {}
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <GL/gl.h>
+#include "app/files.h"
 
 FontTable *font_table = nullptr;
 
@@ -38,7 +39,7 @@ static int32_t trunc_i32(float v) {
 void font_table_create() {
     if (font_table) font_table_destroy();
     font_table = new FontTable();   // value-initialised: every record zero
-    font_table->cache.create();
+    font_table->cache.create(data_catalogue(), data_dir());
     font_table->count = 1;
 }
 
@@ -57,23 +58,19 @@ static void read_rects(var &list, GfxRect *out) {
 
 int32_t font_load(const char *name) {
     if (!font_table || !name) return 0;
-    AssetCache &cache = font_table->cache;
-    int32_t index = 0;
-    if (cache.find(name, &index)) return index;
-    if (!cache.announce(name, kFontKind, font_table->count, FONT_MAX)) return 0;
-    index = font_table->count;
-    cache.names[name] = index;
-    var &entry = cache.root[name];
-    Font &f = font_table->fonts[index];
-    f.id = index;
-    f.height = (float)entry["height"].num();
-    std::string tex_name = entry["texture"].str();
-    f.tex = gfx_tex_load(tex_name.c_str());
-    f.rect = read_rect(entry["rect"]);
-    read_rects(entry["rects"], f.rects);
-    read_rects(entry["shapes"], f.shapes);
-    font_table->count++;
-    return cache.names[name];
+    return font_table->cache.lookup(name, kFontKind, font_table->count, [](var &entry) {
+        int32_t index = font_table->count;
+        Font &f = font_table->fonts[index];
+        f.id = index;
+        f.height = (float)entry["height"].num();
+        std::string tex_name = entry["texture"].str();
+        f.tex = gfx_tex_load(tex_name.c_str());
+        f.rect = read_rect(entry["rect"]);
+        read_rects(entry["rects"], f.rects);
+        read_rects(entry["shapes"], f.shapes);
+        font_table->count++;
+        return index;
+    }, FONT_MAX);
 }
 
 // ---- layout ---------------------------------------------------------------------------------

@@ -25,8 +25,8 @@ void gfx_init() {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    gfx->img_cache.create();
-    gfx->tex_cache.create();
+    gfx->img_cache.create(data_catalogue(), data_dir());
+    gfx->tex_cache.create(data_catalogue(), data_dir());
     gfx->img_next = 1;
     gfx->tex_next = 1;
     gfx->view_w = gfx->view_h = 256.0f;
@@ -56,45 +56,37 @@ GfxRect read_rect(var &v) {
 
 int32_t gfx_tex_load(const char *name) {
     if (!gfx || !name) return 0;
-    AssetCache &cache = gfx->tex_cache;
-    int32_t slot = 0;
-    if (cache.find(name, &slot)) return slot;
-    if (!cache.announce(name, kTexKind, gfx->tex_next, GFX_MAX_TEXTURES)) return 0;
-    slot = gfx->tex_next;
-    uint32_t start = SDL_GetTicks();
-    cache.names[name] = slot;
-    GfxTexture &t = gfx->texs[slot];
-    t.id = slot;
-    var &entry = cache.root[name];
-    t.gl = driver_tex_load(entry["fname"].str().c_str());
-    t.rect = read_rect(entry["rect"]);
-    gfx->tex_next++;
-    long ms = (long)(SDL_GetTicks() - start);
-    s_tex_load_total_ms += ms;
-    fprintf(stderr, "gfx_tex_load: %ld ms, total %ld ms\n", ms, s_tex_load_total_ms);
-    return cache.names[name];
+    return gfx->tex_cache.lookup(name, kTexKind, gfx->tex_next, [](var &entry) {
+        int32_t slot = gfx->tex_next;
+        uint32_t start = SDL_GetTicks();
+        GfxTexture &t = gfx->texs[slot];
+        t.id = slot;
+        t.gl = driver_tex_load(entry["fname"].str().c_str());
+        t.rect = read_rect(entry["rect"]);
+        gfx->tex_next++;
+        long ms = (long)(SDL_GetTicks() - start);
+        s_tex_load_total_ms += ms;
+        fprintf(stderr, "gfx_tex_load: %ld ms, total %ld ms\n", ms, s_tex_load_total_ms);
+        return slot;
+    }, GFX_MAX_TEXTURES);
 }
 
 int32_t gfx_img_load(const char *name) {
     if (!gfx || !name) return 0;
-    AssetCache &cache = gfx->img_cache;
-    int32_t slot = 0;
-    if (cache.find(name, &slot)) return slot;
-    if (!cache.announce(name, kImgKind, gfx->img_next, GFX_MAX_IMAGES)) return 0;
-    slot = gfx->img_next;
-    cache.names[name] = slot;
-    var &entry = cache.root[name];
-    // Read the entry before loading the texture: the texture load may add keys to the catalogue.
-    std::string tex_name = entry["texture"].str();
-    GfxRect rect = read_rect(entry["rect"]);
-    GfxRect shape = read_rect(entry["shape"]);
-    GfxImage &img = gfx->imgs[slot];
-    img.id = slot;
-    img.tex = gfx_tex_load(tex_name.c_str());
-    img.rect = rect;
-    img.shape = shape;
-    gfx->img_next++;
-    return cache.names[name];
+    return gfx->img_cache.lookup(name, kImgKind, gfx->img_next, [](var &entry) {
+        int32_t slot = gfx->img_next;
+        // Read the entry before loading the texture: the texture load may add keys to the catalogue.
+        std::string tex_name = entry["texture"].str();
+        GfxRect rect = read_rect(entry["rect"]);
+        GfxRect shape = read_rect(entry["shape"]);
+        GfxImage &img = gfx->imgs[slot];
+        img.id = slot;
+        img.tex = gfx_tex_load(tex_name.c_str());
+        img.rect = rect;
+        img.shape = shape;
+        gfx->img_next++;
+        return slot;
+    }, GFX_MAX_IMAGES);
 }
 
 void gfx_premultiply(uint8_t *rgba, size_t pixels) {

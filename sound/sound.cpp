@@ -66,7 +66,7 @@ int32_t driver_sound_load(const char *path) {
 
 int32_t sound_load(const char *name) {
     if (!sample_cache || !name) return 0;
-    return sample_cache->lookup(name, kSampleKind, -1, [](var &entry) { return driver_sound_load(asset_path(entry)); });
+    return sample_cache->lookup(name, kSampleKind, -1, [](var &entry) { return driver_sound_load(sample_cache->path(entry)); });
 }
 
 void sound_play(int32_t handle, float v, float p) {
@@ -124,7 +124,7 @@ int32_t stream_load(const char *path) {
 
 int32_t stream_open(const char *name) {
     if (!stream_cache || !name) return 0;
-    return stream_cache->lookup(name, kStreamKind, -1, [](var &entry) { return stream_load(asset_path(entry)); });
+    return stream_cache->lookup(name, kStreamKind, -1, [](var &entry) { return stream_load(stream_cache->path(entry)); });
 }
 
 void stream_play(int32_t handle, float v, float seconds) {
@@ -150,14 +150,14 @@ void stream_play(int32_t handle, float v, float seconds) {
     fprintf(stderr, "Pos: set: %d get: %d\n", ms, (int)e->position_ms(voice));
 }
 
-void sound_caches_create() {
+void sound_caches_create(const var &catalogue, const char *data_dir) {
     if (!sample_cache) {
         sample_cache = new AssetCache;
-        sample_cache->create();
+        sample_cache->create(catalogue, data_dir);
     }
     if (!stream_cache) {
         stream_cache = new AssetCache;
-        stream_cache->create();
+        stream_cache->create(catalogue, data_dir);
     }
 }
 

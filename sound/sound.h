@@ -1,7 +1,7 @@
 // sound.h - the sound layer: samples by handle and looped music streams, found by catalogue name.
 //
 //   sound_init();                                  // from driver_init(); "IrrKlang init error" if no device
-//   sound_caches_create();                         // after the first video set-up
+//   sound_caches_create(data_catalogue(), data_dir());   // after the first video set-up
 //   sound_play(sound_load("splat"), 0.5f, 0.0f);   // handle 0 plays nothing
 //   music = stream_open("music"); stream_play(music, 0.5f, 0.0f);
 //   sound_caches_destroy(); sound_quit();
@@ -16,7 +16,8 @@ void sound_play(int32_t handle, float volume, float pan);
 int32_t stream_load(const char *path);         // stream handle (used up even on failure)
 int32_t stream_open(const char *name);         // catalogue lookup, cached
 void stream_play(int32_t handle, float volume, float seconds);
-void sound_caches_create();                    // the sample and stream caches
+class var;
+void sound_caches_create(const var &catalogue, const char *data_dir);   // the sample and stream caches
 void sound_caches_destroy();
 
 extern int32_t music;   // handle of the music stream started at start-up

@@ -47,7 +47,7 @@ const char *kCatalogue =
 TEST_F(CatalogueTest, MissingNamesPrintOnceAndCacheZero) {
     catalogue(kCatalogue);
     AssetCache cache;
-    cache.create();
+    cache.create(data_catalogue(), data_dir());
     int loads = 0;
     auto load = [&](var &) { loads++; return 5; };
     testing::internal::CaptureStderr();
@@ -62,10 +62,10 @@ TEST_F(CatalogueTest, MissingNamesPrintOnceAndCacheZero) {
 TEST_F(CatalogueTest, FoundNamesLoadOnceAndReturnTheSameHandleSilently) {
     catalogue(kCatalogue);
     AssetCache cache;
-    cache.create();
+    cache.create(data_catalogue(), data_dir());
     int loads = 0;
     std::string path;
-    auto load = [&](var &entry) { loads++; path = asset_path(entry); return 7; };
+    auto load = [&](var &entry) { loads++; path = cache.path(entry); return 7; };
     testing::internal::CaptureStderr();
     EXPECT_EQ(cache.lookup("atlas", kTex, 1, load), 7);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "trying load tex atlas\ndoing load tex atlas (1)\n");
@@ -87,13 +87,19 @@ TEST_F(CatalogueTest, FoundNamesLoadOnceAndReturnTheSameHandleSilently) {
     EXPECT_EQ(loads, 3);
     cache.destroy();
     EXPECT_TRUE(cache.names.empty());
+
+    // Files are found in the folder the cache was handed, whatever the working folder holds.
+    cache.create(data_catalogue(), "/opt/glitz/data");
+    EXPECT_EQ(cache.lookup("atlas", kTex, 1, load), 7);
+    EXPECT_EQ(path, "/opt/glitz/data/atlas.png");
+    cache.destroy();
 }
 
 TEST_F(CatalogueTest, NamesAreCaseSensitiveAndKindsShareOneNamespace) {
     catalogue(kCatalogue);
     AssetCache samples, images;
-    samples.create();
-    images.create();
+    samples.create(data_catalogue(), data_dir());
+    images.create(data_catalogue(), data_dir());
     testing::internal::CaptureStderr();
     EXPECT_EQ(samples.lookup("Splat", kSample, -1, [](var &) { return 1; }), 0);
     EXPECT_EQ(images.lookup("BALL", kImg, -1, [](var &) { return 1; }), 0);
@@ -121,7 +127,7 @@ TEST_F(CatalogueTest, NamesAreCaseSensitiveAndKindsShareOneNamespace) {
 TEST_F(CatalogueTest, MissingOrBrokenCatalogue) {
     // No data.json: every name is missing, nothing crashes.
     AssetCache cache;
-    cache.create();
+    cache.create(data_catalogue(), data_dir());
     testing::internal::CaptureStderr();
     EXPECT_EQ(cache.lookup("splat", kSample, -1, [](var &) { return 1; }), 0);
     std::string err = testing::internal::GetCapturedStderr();
@@ -130,7 +136,7 @@ TEST_F(CatalogueTest, MissingOrBrokenCatalogue) {
 
     // A syntax error after the first entry keeps what was complete before it.
     catalogue("{\"splat\": {\"fname\": \"a.wav\"}, \"ball\": {\"fname\": ");
-    cache.create();
+    cache.create(data_catalogue(), data_dir());
     testing::internal::CaptureStderr();
     EXPECT_EQ(cache.lookup("splat", kSample, -1, [](var &) { return 4; }), 4);
     EXPECT_EQ(cache.lookup("music", kSample, -1, [](var &) { return 4; }), 0);

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 #include "app/driver.h"
+#include "app/files.h"
 #include "sound/sound_layer.h"
 
 namespace {
@@ -190,7 +191,7 @@ TEST_F(LayerTest, CatalogueLookupsFollowTheCommonProtocol) {
                            "broken": {"fname": "nothing.wav"}, "nofile": {}})";
         return std::vector<uint8_t>(j.begin(), j.end());
     }()));
-    sound_caches_create();
+    sound_caches_create(data_catalogue(), data_dir());
     testing::internal::CaptureStderr();
     EXPECT_EQ(sound_load("splat"), 1);
     EXPECT_EQ(sound_load("splat"), 1);

@@ -52,6 +52,9 @@ n_ok=$(grep -c '^ok:' <<<"$install_log"); n_fail=$(grep -c '^FAIL:' <<<"$install
 [[ $install_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
 passed=$((passed + n_ok)); failed=$((failed + n_fail))
 
+echo "== framework example (staged install, find_package, pkg-config)"
+if bash tools/example_check.sh build; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "example check failed"; fi
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"

@@ -1,10 +1,10 @@
 #include "util/asset_cache.h"
 
 #include <cstdio>
-#include "app/files.h"
 
-void AssetCache::create() {
-    root = data_catalogue();
+void AssetCache::create(const var &catalogue, const char *data_dir) {
+    root = catalogue;
+    dir = data_dir ? data_dir : "";
     names.clear();
 }
 
@@ -36,8 +36,8 @@ bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index
     return true;
 }
 
-const char *asset_path(var &entry) {
+const char *AssetCache::path(var &entry) const {
     static char path[1024];
-    snprintf(path, sizeof path, "%s/%s", data_dir(), entry["fname"].str().c_str());
+    snprintf(path, sizeof path, "%s/%s", dir.c_str(), entry["fname"].str().c_str());
     return path;
 }

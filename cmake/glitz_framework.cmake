@@ -1,0 +1,33 @@
+# Installs the framework for other programs (component "dev"): the library, its headers under
+# include/glitz/ in the tree's folders (so programs write the same #include "gfx/gfx.h" lines as
+# the game), a CMake package (find_package(Glitz), target Glitz::glitz) and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+set(GLITZ_FRAMEWORK_VERSION 1.0.0)
+if(PROJECT_VERSION)
+  set(GLITZ_FRAMEWORK_VERSION ${PROJECT_VERSION})
+endif()
+set(GLITZ_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Glitz)
+
+install(TARGETS glitz EXPORT GlitzTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+install(DIRECTORY app util ext gfx gui sound
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/glitz COMPONENT dev
+  FILES_MATCHING PATTERN "*.h")
+install(EXPORT GlitzTargets NAMESPACE Glitz:: DESTINATION ${GLITZ_CMAKE_DIR} COMPONENT dev)
+
+configure_package_config_file(cmake/GlitzConfig.cmake.in ${CMAKE_BINARY_DIR}/GlitzConfig.cmake
+  INSTALL_DESTINATION ${GLITZ_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/GlitzConfigVersion.cmake
+  VERSION ${GLITZ_FRAMEWORK_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/GlitzConfig.cmake ${CMAKE_BINARY_DIR}/GlitzConfigVersion.cmake
+  DESTINATION ${GLITZ_CMAKE_DIR} COMPONENT dev)
+
+# Paths relative to the .pc file's own folder, so a staged or moved install (DESTDIR) works as is.
+file(RELATIVE_PATH GLITZ_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" GLITZ_PC_TO_PREFIX "${GLITZ_PC_TO_PREFIX}")
+file(RELATIVE_PATH GLITZ_PC_LIBDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_LIBDIR})
+file(RELATIVE_PATH GLITZ_PC_INCLUDEDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_INCLUDEDIR})
+configure_file(cmake/glitz.pc.in ${CMAKE_BINARY_DIR}/glitz.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/glitz.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Proves the framework can be used from outside the tree: installs it (component dev) from a
+# built tree into a staging folder inside it, builds examples/ against that install with
+# find_package(Glitz), links it again with the flags of glitz.pc, and runs the example under the
+# X server of $DISPLAY until it has loaded its assets, pressed a key and quit by itself.
+# Usage: tools/example_check.sh [BUILD_DIR]   (default build/; DISPLAY must be set)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+BUILD=$(cd "${1:-build}" && pwd)
+STAGE=$BUILD/stage-framework
+OUT=$BUILD/example
+
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$BUILD/CMakeCache.txt")
+rm -rf "$STAGE" "$OUT"
+DESTDIR=$STAGE cmake --install "$BUILD" --component dev >/dev/null
+cmake -S "$ROOT/examples" -B "$OUT" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_PREFIX_PATH="$STAGE$prefix" -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON \
+  -DEXAMPLE_ASSETS="$BUILD/data" >/dev/null
+cmake --build "$OUT" 2>&1 | { grep -E 'warning|error' || true; }
+[[ -x $OUT/glitz_example ]]
+
+pc_dir=$(dirname "$(find "$STAGE" -name glitz.pc | head -1)")
+# shellcheck disable=SC2046
+c++ -std=c++17 -o "$OUT/glitz_example_pc" "$ROOT/examples/main.cpp" \
+  $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs glitz)
+
+cd "$OUT"
+timeout 60 ./glitz_example --ticks 30 >"$OUT/run.log" 2>&1 || { cat "$OUT/run.log" >&2; exit 1; }
+grep -q '^glitz_example: font, image, sound and key press all there$' "$OUT/run.log"
