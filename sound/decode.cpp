@@ -5,6 +5,7 @@
 #include <xmp.h>
 #include <cstdio>
 #include <cstring>
+#include "util/file_open.h"
 
 static uint32_t read_le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
 static uint16_t read_le16(const uint8_t *p) { return (uint16_t)(p[0] | p[1] << 8); }
@@ -17,7 +18,7 @@ static int16_t float_to_s16(float x) {
 
 bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
     out->clear();
-    FILE *f = fopen(path, "rb");
+    FILE *f = file_open_read(path);
     if (!f) return false;
     uint8_t chunk[16384];
     bool ok = true;
@@ -33,11 +34,8 @@ bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
 }
 
 int64_t file_size(const char *path) {
-    FILE *f = fopen(path, "rb");
-    if (!f) return -1;
     int64_t size = -1;
-    if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
-    fclose(f);
+    if (FILE *f = file_open_read(path, &size)) fclose(f);
     return size;
 }
 
@@ -217,8 +215,12 @@ public:
 };
 
 StreamDecoder *vorbis_open_file(const char *path) {
+    FILE *f = file_open_read(path);
+    if (!f) return nullptr;
     VorbisStream *s = new VorbisStream;
-    if (ov_fopen(path, &s->vf) == 0) {
+    if (ov_open(f, &s->vf, nullptr, 0) != 0) {
+        fclose(f);   // a refused file stays the caller's to close
+    } else {
         s->is_open = true;
         vorbis_info *vi = ov_info(&s->vf, -1);
         if (vi && vi->channels > 0 && vi->rate > 0 && vi->rate <= 384000 && ov_seekable(&s->vf)) {

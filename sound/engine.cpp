@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
+#include "util/file_open.h"
 
 enum VoiceState { VOICE_FREE, VOICE_PAUSED, VOICE_PLAYING, VOICE_FINISHED };
 
@@ -98,7 +99,7 @@ SoundSource *SoundEngine::add_source(const char *path, StreamMode mode) {
     s->mode = mode;
     s->size = size;
     uint8_t head[4] = {0, 0, 0, 0};
-    if (FILE *f = fopen(path, "rb")) {
+    if (FILE *f = file_open_read(path)) {
         if (fread(head, 1, 4, f) != 4) memset(head, 0, 4);
         fclose(f);
     }

@@ -1,5 +1,6 @@
 // check.cpp - the catalogue checker's rules (see check.h).
 #include "tools/catalogue_check/check.h"
+#include "util/file_open.h"
 #include "util/zev_json.h"
 
 #include <cstdarg>
@@ -117,7 +118,7 @@ struct Checker {
     // stb_image accepts a PNG that stops early (the missing rows come out blank), so PNG files
     // are also walked chunk by chunk up to their end chunk.
     static const char* png_cut(const std::string& path) {
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) return "cannot open";
         unsigned char sig[8], head[8];
         const char* why = nullptr;
@@ -233,7 +234,7 @@ struct Checker {
     }
 
     bool wav_decodes(const std::string& path, std::string& why) {
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) return why = "cannot open", false;
         std::vector<unsigned char> b;
         unsigned char buf[65536];
@@ -268,7 +269,7 @@ struct Checker {
 
     bool sound_decodes(const std::string& path, std::string& why) {
         unsigned char magic[4] = {0};
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) return why = "cannot open", false;
         size_t got = fread(magic, 1, 4, f);
         fclose(f);
@@ -317,7 +318,7 @@ struct Checker {
 
     void run() {
         std::string path = dir + "/data.json";
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) {
             out.push_back("data.json: cannot read " + path);
             return;
