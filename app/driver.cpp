@@ -114,7 +114,7 @@ void init_video() {
     }
 }
 
-void video_reset() {
+bool video_reset() {
     if (font_table) {
         font_table_destroy();
         font_table = nullptr;
@@ -125,10 +125,9 @@ void video_reset() {
     }
     init_video();
     if (!SDL_GetVideoSurface()) {
-        // Nothing below can work without a window and its OpenGL context: stop here.
+        // Nothing below can work without a window and its OpenGL context: the caller stops.
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
-        driver_quit();
-        exit(1);
+        return false;
     }
     gfx_init();
     if (gfx) {
@@ -138,6 +137,7 @@ void video_reset() {
     }
     font_table_create();
     view_fit();
+    return true;
 }
 
 void view_fit() {
