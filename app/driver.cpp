@@ -7,6 +7,7 @@
 #include <cstring>
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "gui/clipboard.h"
 #include "sound/sound.h"
 
 void driver_init() {
@@ -137,6 +138,7 @@ bool video_reset() {
     }
     font_table_create();
     view_fit();
+    clipboard_window_changed();   // a copy made before survives the new window
     return true;
 }
 
