@@ -18,6 +18,10 @@
 
 void font_table_destroy();   // from gfx/font.h, whose Font clashes with Xlib's
 
+// The program's video set-up loads the GL driver, which is unloaded when the display closes; only a
+// full unwind lets its leaks be matched by the suppressions of the system libraries that called it.
+extern "C" const char *__asan_default_options() { return "fast_unwind_on_malloc=0"; }
+
 // Pumps SDL events (which answers selection requests) until pred holds or ms pass.
 template <class F> static bool pump_until(F pred, int ms) {
     for (Uint32 t0 = SDL_GetTicks(); SDL_GetTicks() - t0 < (Uint32)ms; SDL_Delay(2)) {
