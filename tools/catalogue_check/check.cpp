@@ -142,9 +142,11 @@ struct Checker {
         if (it == sizes.end()) {
             Picture p;
             int n;
-            unsigned char* px = stbi_load(path_of(fname).c_str(), &p.w, &p.h, &n, 4);
+            FILE* f = file_open_read(path_of(fname).c_str());
+            unsigned char* px = f ? stbi_load_from_file(f, &p.w, &p.h, &n, 4) : nullptr;
             const char* cut = px ? png_cut(path_of(fname)) : nullptr;
-            if (!px || cut) p.fault = px ? cut : stbi_failure_reason();
+            if (!px || cut) p.fault = px ? cut : f ? stbi_failure_reason() : "cannot open";
+            if (f) fclose(f);
             stbi_image_free(px);
             it = sizes.emplace(fname, p).first;
         }
@@ -276,7 +278,12 @@ struct Checker {
         if (got == 4 && !memcmp(magic, "RIFF", 4)) return wav_decodes(path, why);
         if (got == 4 && !memcmp(magic, "OggS", 4)) {
             OggVorbis_File vf;
-            if (ov_fopen(path.c_str(), &vf) != 0) return why = "not a readable Ogg Vorbis stream", false;
+            FILE* ogg = file_open_read(path.c_str());
+            if (!ogg) return why = "cannot open", false;
+            if (ov_open(ogg, &vf, nullptr, 0) != 0) {   // refused: the file is still ours to close
+                fclose(ogg);
+                return why = "not a readable Ogg Vorbis stream", false;
+            }
             char pcm[4096];
             int section;
             long n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section);
@@ -284,8 +291,12 @@ struct Checker {
             if (n <= 0) return why = "Ogg Vorbis stream has no samples", false;
             return true;
         }
+        int64_t size = -1;
+        FILE* mod = file_open_read(path.c_str(), &size);
+        if (!mod) return why = "cannot open", false;
         xmp_context c = xmp_create_context();
-        int r = xmp_load_module(c, (char*)path.c_str());
+        int r = xmp_load_module_from_file(c, mod, (long)size);
+        fclose(mod);
         if (r == 0) xmp_release_module(c);
         xmp_free_context(c);
         if (r != 0) return why = "not a WAV, Ogg Vorbis or tracker module (MOD, XM, S3M, IT)", false;
