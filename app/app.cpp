@@ -33,7 +33,11 @@ void game_init(Game *game) {
     game->quit = 0;
     driver->tick_rate = 60;
     net_init();
-    video_reset();
+    if (!video_reset()) {   // no window: no state is entered, game_shutdown undoes the rest
+        game->state = 0;
+        game->quit = GAME_QUIT_FAILED;
+        return;
+    }
     sound_caches_create(data_catalogue(), data_dir());
     game->state = STATE_MENU;
     SDL_EnableKeyRepeat(0, 0);
@@ -66,13 +70,19 @@ void game_event(Game *game, Event e) {
         if (e.key >= 0 && e.key < 512) keys[e.key] = 0;
         break;
     case EV_RESET:
-        video_reset();
+        if (!video_reset()) {   // the state stays current until game_shutdown leaves it
+            game->quit = GAME_QUIT_FAILED;
+            return;
+        }
         change_state(game, game->state);  // leave() and enter() the current state again
         break;
     case EV_ACTIVE:
         if (e.code == 1 && (e.button & 4) && e.key && game->reactivate) {
             game->reactivate ^= 1;
-            video_reset();
+            if (!video_reset()) {
+                game->quit = GAME_QUIT_FAILED;
+                return;
+            }
             if (State *s = current_state(game)) s->enter();
         }
         break;

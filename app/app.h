@@ -64,7 +64,8 @@ struct Game {
     int32_t reserved[2];
     Level level;            // the play field
     Settings settings;
-    int32_t quit;           // nonzero ends the frame loop after the current frame
+    int32_t quit;           // nonzero ends the frame loop after the current frame; GAME_QUIT_FAILED
+                            // ends it at once (no window: nothing may draw) with exit status 1
     int32_t reactivate;     // nonzero: the next activation redoes the video set-up once
 };
 
@@ -89,6 +90,7 @@ public:
 };
 
 enum { STATE_TEST = 1, STATE_MENU = 2, STATE_PLAY = 3, STATE_FAIL = 4 };
+enum { GAME_QUIT_FAILED = 2 };   // Game::quit when the window is lost: stop through game_shutdown
 
 extern std::map<int32_t, State *> &state_registry;  // id -> state; a lookup of a new id adds null
 extern uint8_t keys[512];                          // 1 while the key code is held (game_event)
@@ -104,7 +106,8 @@ void game_files_read(Game *game);         // state.dat and settings.dat with the
 void game_event(Game *game, Event e);
 void game_shutdown(Game *game);
 
-int SDL_main(int argc, char **argv);      // the program: start-up, frame loop, shutdown; returns 0
+int SDL_main(int argc, char **argv);      // the program: start-up, frame loop, shutdown; returns 0,
+                                          // or 1 when it stopped for want of a window
 
 // Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame
 // runs (1..8); the tick rate is driver->tick_rate (60 when there is no driver or no rate).

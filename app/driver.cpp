@@ -8,6 +8,7 @@
 #include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "gui/clipboard.h"
 #include "sound/sound.h"
 
 void driver_init() {
@@ -116,7 +117,7 @@ void init_video() {
     }
 }
 
-void video_reset() {
+bool video_reset() {
     if (font_table) {
         font_table_destroy();
         font_table = nullptr;
@@ -127,10 +128,9 @@ void video_reset() {
     }
     init_video();
     if (!SDL_GetVideoSurface()) {
-        // Nothing below can work without a window and its OpenGL context: stop here.
+        // Nothing below can work without a window and its OpenGL context: the caller stops.
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
-        driver_quit();
-        exit(1);
+        return false;
     }
     gfx_init();
     if (gfx) {
@@ -140,6 +140,8 @@ void video_reset() {
     }
     font_table_create();
     view_fit();
+    clipboard_window_changed();   // a copy made before survives the new window
+    return true;
 }
 
 void view_fit() {

@@ -1,7 +1,7 @@
 // driver.h - the platform layer over SDL 1.2: window and OpenGL context, input translation.
 //
 //   driver_init();            // SDL, joysticks, sound engine
-//   video_reset();            // (re)open the window, graphics context and font table, fit the view
+//   if (!video_reset()) ...;  // (re)open the window, graphics context and font table, fit the view
 //   Event e; while (driver_poll(e)) game_event(game, e);
 //   driver_quit();
 #pragma once
@@ -29,7 +29,9 @@ void driver_init();
 void driver_quit();
 SDL_Surface *_try_init_video(int32_t w, int32_t h);
 void init_video();
-void video_reset();
+// False when no window could be opened: the graphics context and the font table are then gone and
+// nothing may draw; the caller stops the program (app.cpp game_event).
+[[nodiscard]] bool video_reset();
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)

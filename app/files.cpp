@@ -2,7 +2,6 @@
 #include "app/files.h"
 
 #include <sys/stat.h>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include <string>
 #include "app/app.h"
 #include "app/driver.h"
+#include "util/file_open.h"
 #include "util/zev_json.h"
 
 static int32_t net_ready = 0;  // 1 while the socket layer counts as started
@@ -56,24 +56,18 @@ const char *user_dir() {
     return dir;
 }
 
-// Size of a regular file; -1 when it is missing or not a regular file (a directory, or a FIFO
-// whose opening would wait for a writer forever): such a path is never opened.
-static long file_size(const char *path) {
-    struct stat st;
-    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-    return (long)st.st_size;
-}
-
 int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
     if (!name || !buffer || limit < 0) return 0;
     char path[1024];
     snprintf(path, sizeof path, "%s/%s", user_dir(), name);
-    long size = file_size(path);
-    if (size > limit) {
+    // A directory, FIFO or device in its place counts as missing (util/file_open.h).
+    int64_t size = -1;
+    FILE *f = file_open_read(path, &size);
+    if (f && size > limit) {
+        fclose(f);
         fprintf(stderr, "%s is too large\n", name);
         return 0;
     }
-    FILE *f = size >= 0 ? fopen(path, "rb") : nullptr;
     if (!f) {
         fprintf(stderr, "file not found: %s\n", path);
         return 0;
@@ -87,9 +81,9 @@ int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
 std::string data_json_text() {
     char path[1024];
     snprintf(path, sizeof path, "%s/%s", data_dir(), "data.json");
-    long size = file_size(path);
+    int64_t size = -1;
     std::string text;
-    FILE *f = size >= 0 ? fopen(path, "rb") : nullptr;
+    FILE *f = file_open_read(path, &size);
     if (!f) return text;
     if (size > 0) {
         text.resize((size_t)size);

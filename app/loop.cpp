@@ -20,12 +20,13 @@ int SDL_main(int argc, char **argv) {
     uint32_t first_frame = 0;
     int64_t frames = 0, ticks = 0;   // 64 bits: a run of more than a year never overflows them
     Event event;
-    do {
+    while (game.quit != GAME_QUIT_FAILED) {   // a start-up without a window runs no frame
         event = event_make(0);
-        while (driver_poll(event)) {
+        while (game.quit != GAME_QUIT_FAILED && driver_poll(event)) {
             if (event.type == EV_QUIT) game.quit = 1;
             game_event(&game, event);
         }
+        if (game.quit == GAME_QUIT_FAILED) break;   // the window is gone: no update, no drawing
         int32_t n = ticks_due();
         if (frames++ == 0) first_frame = SDL_GetTicks();
         ticks += n;
@@ -41,10 +42,12 @@ int SDL_main(int argc, char **argv) {
             clock_gettime(CLOCK_MONOTONIC, &t);
             fprintf(stderr, "first frame at %lld.%09ld\n", (long long)t.tv_sec, t.tv_nsec);
         }
-    } while (!game.quit);
+        if (game.quit) break;
+    }
     if (report)
         fprintf(stderr, "frames %lld ticks %lld ms %u\n", (long long)frames, (long long)ticks,
                 (unsigned)(SDL_GetTicks() - first_frame));
+    bool failed = game.quit == GAME_QUIT_FAILED;
     game_shutdown(&game);
-    return 0;
+    return failed ? 1 : 0;
 }

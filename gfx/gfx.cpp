@@ -7,6 +7,7 @@
 #include <SDL/SDL.h>
 #include <stb_image.h>   // implementation comes from libstb
 #include "app/files.h"
+#include "util/file_open.h"
 
 Gfx *gfx = nullptr;
 
@@ -108,7 +109,7 @@ uint32_t driver_tex_load(const char *file) {
     char path[1024];
     snprintf(path, sizeof path, "%s/%s", data_dir(), file ? file : "");
     fprintf(stderr, "driver_tex_load %s\n", path);
-    FILE *f = fopen(path, "rb");
+    FILE *f = file_open_read(path);   // a FIFO, directory or device is refused unopened
     if (!f) {
         fprintf(stderr, "stbi_load failed %s - %s\n", path, "can't fopen");
         return 0;

@@ -5,14 +5,17 @@
 // SDL_SYSWMEVENT when that type is enabled, and the event filter installed here answers them while
 // SDL pumps its events (the main loop's polling), so the game answers without any extra call.
 // Asking: clipboard_get sends ConvertSelection and waits a bounded time for the SelectionNotify.
+// Our text is Latin-1; UTF8_STRING carries UTF-8 both ways and is converted at the border.
 #include "gui/clipboard.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <cstdint>
 #include <cstring>
 
 static std::string clip_text;                   // our text: what we serve, or the stand-in clipboard
+static bool clip_owned = false;                 // we took the X selection and nobody took it since
 static SDL_EventFilter clip_prev_filter = nullptr;
 static bool clip_drop_syswm = false;            // SYSWM events were off before we switched them on
 
@@ -43,6 +46,52 @@ static bool clip_x11(ClipX11 &x) {
     return true;
 }
 
+// Latin-1 as UTF-8: bytes from 0x80 up take two bytes.
+static std::string latin1_to_utf8(const std::string &in) {
+    std::string out;
+    out.reserve(in.size());
+    for (unsigned char b : in) {
+        if (b < 0x80) {
+            out += (char)b;
+        } else {
+            out += (char)(0xC0 | b >> 6);
+            out += (char)(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+// UTF-8 as Latin-1: a character above 0xFF becomes one '?', and so does each ill-formed piece (a
+// stray byte, an overlong form, a surrogate, a sequence cut short: as many bytes as were valid).
+static std::string utf8_to_latin1(const std::string &in) {
+    std::string out;
+    size_t n = in.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char b = (unsigned char)in[i];
+        if (b < 0x80) {
+            out += (char)b;
+            i++;
+            continue;
+        }
+        size_t len = 0;
+        uint32_t cp = 0;
+        unsigned char lo = 0x80, hi = 0xBF;   // range of the next byte
+        if (b >= 0xC2 && b <= 0xDF) len = 2, cp = b & 0x1F;
+        else if (b >= 0xE0 && b <= 0xEF) len = 3, cp = b & 0x0F, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+        else if (b >= 0xF0 && b <= 0xF4) len = 4, cp = b & 0x07, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+        size_t k = 1;
+        for (; k < len && i + k < n; k++) {
+            unsigned char c = (unsigned char)in[i + k];
+            if (c < lo || c > hi) break;
+            cp = cp << 6 | (c & 0x3F);
+            lo = 0x80, hi = 0xBF;
+        }
+        out += len && k == len && cp <= 0xFF ? (char)cp : '?';
+        i += k;
+    }
+    return out;
+}
+
 // A requestor may vanish before we answer: its BadWindow must not end the program.
 static int clip_ignore_error(Display *, XErrorEvent *) { return 0; }
 
@@ -64,10 +113,13 @@ static void clip_answer(const ClipX11 &x, const XSelectionRequestEvent &req) {
             Atom list[3] = {x.targets, x.utf8, XA_STRING};
             XChangeProperty(x.dpy, req.requestor, prop, XA_ATOM, 32, PropModeReplace, (unsigned char *)list, 3);
             reply.xselection.property = prop;
-        } else if ((req.target == x.utf8 || req.target == XA_STRING) && (long)clip_text.size() <= max_bytes) {
-            XChangeProperty(x.dpy, req.requestor, prop, req.target, 8, PropModeReplace,
-                            (const unsigned char *)clip_text.data(), (int)clip_text.size());
-            reply.xselection.property = prop;
+        } else if (req.target == x.utf8 || req.target == XA_STRING) {
+            std::string text = req.target == x.utf8 ? latin1_to_utf8(clip_text) : clip_text;
+            if ((long)text.size() <= max_bytes) {
+                XChangeProperty(x.dpy, req.requestor, prop, req.target, 8, PropModeReplace,
+                                (const unsigned char *)text.data(), (int)text.size());
+                reply.xselection.property = prop;
+            }
         }
     }
     XSendEvent(x.dpy, req.requestor, False, NoEventMask, &reply);
@@ -84,7 +136,9 @@ int clipboard_handle_event(const SDL_Event *event) {
     ClipX11 x;
     if (!clip_x11(x)) return 1;
     if (xe.type == SelectionRequest) clip_answer(x, xe.xselectionrequest);
-    return 1;   // SelectionClear: the owner check against the server is what counts
+    if (xe.type == SelectionClear && xe.xselectionclear.selection == x.clipboard && xe.xselectionclear.window == x.win)
+        clip_owned = false;   // another program copied: a new window must not take it back
+    return 1;
 }
 
 static int SDLCALL clip_filter(const SDL_Event *event) {
@@ -110,27 +164,42 @@ void clipboard_set(const std::string &text) {
     clip_listen();
     if (x.lock) x.lock();
     XSetSelectionOwner(x.dpy, x.clipboard, x.win, CurrentTime);
-    XFlush(x.dpy);
+    clip_owned = XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
     if (x.unlock) x.unlock();
 }
 
-// Ask the owner for the selection as target; false when refused or nobody answered in time.
-static bool clip_request(const ClipX11 &x, Atom target, std::string &out) {
+void clipboard_window_changed() {
+    ClipX11 x;
+    if (!clip_owned || !clip_x11(x)) return;
     if (x.lock) x.lock();
+    Window owner = XGetSelectionOwner(x.dpy, x.clipboard);   // None: it went with our old window
+    if (x.unlock) x.unlock();
+    if (owner == None) clipboard_set(std::string(clip_text));
+    else if (owner != x.win) clip_owned = false;
+}
+
+enum ClipAnswer { CLIP_TEXT, CLIP_REFUSED, CLIP_NO_ANSWER };
+
+// Asks the owner for the selection as target and waits for the answer until `start` +
+// CLIPBOARD_WAIT_MS (SDL ticks); the text goes to out as Latin-1.
+static ClipAnswer clip_request(const ClipX11 &x, Atom target, Uint32 start, std::string &out) {
+    XEvent ev;
+    if (x.lock) x.lock();
+    while (XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev)) {}   // late answers to old asks
     XDeleteProperty(x.dpy, x.win, x.property);
     XConvertSelection(x.dpy, x.clipboard, target, x.property, x.win, CurrentTime);
     XFlush(x.dpy);
     if (x.unlock) x.unlock();
-    XEvent ev;
     bool got = false;
-    for (Uint32 t0 = SDL_GetTicks(); SDL_GetTicks() - t0 < (Uint32)CLIPBOARD_WAIT_MS;) {
+    while (!got && SDL_GetTicks() - start < (Uint32)CLIPBOARD_WAIT_MS) {
         if (x.lock) x.lock();
-        got = XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev);
+        got = XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev) && ev.xselection.selection == x.clipboard &&
+              ev.xselection.target == target;
         if (x.unlock) x.unlock();
-        if (got) break;
-        SDL_Delay(1);
+        if (!got) SDL_Delay(1);
     }
-    if (!got || ev.xselection.property == None) return false;
+    if (!got) return CLIP_NO_ANSWER;
+    if (ev.xselection.property == None) return CLIP_REFUSED;
     Atom type = None;
     int format = 0;
     unsigned long count = 0, rest = 0;
@@ -140,9 +209,12 @@ static bool clip_request(const ClipX11 &x, Atom target, std::string &out) {
                                 &type, &format, &count, &rest, &data);
     if (x.unlock) x.unlock();
     bool ok = rc == Success && data && format == 8 && type != x.incr;   // no incremental transfers
-    if (ok) out.assign((const char *)data, count);
+    if (ok) {   // Latin-1 only when the owner says STRING; UTF8_STRING and the rest as UTF-8
+        out.assign((const char *)data, count);
+        if (type != XA_STRING) out = utf8_to_latin1(out);
+    }
     if (data) XFree(data);
-    return ok;
+    return ok ? CLIP_TEXT : CLIP_REFUSED;
 }
 
 std::string clipboard_get() {
@@ -153,7 +225,11 @@ std::string clipboard_get() {
     if (x.unlock) x.unlock();
     if (owner == x.win) return clip_text;
     if (owner == None) return std::string();
+    // One wait in all: an owner that does not answer the first ask is not asked again.
+    Uint32 start = SDL_GetTicks();
     std::string out;
-    if (clip_request(x, x.utf8, out) || clip_request(x, XA_STRING, out)) return out;
+    ClipAnswer a = clip_request(x, x.utf8, start, out);
+    if (a == CLIP_TEXT) return out;
+    if (a == CLIP_REFUSED && clip_request(x, XA_STRING, start, out) == CLIP_TEXT) return out;
     return std::string();
 }

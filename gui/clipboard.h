@@ -1,21 +1,29 @@
-// clipboard.h - the system clipboard as plain 8-bit text.
+// clipboard.h - the system clipboard as plain 8-bit text (Latin-1, like the fonts and the field).
 //
 //   clipboard_set("hello");                 // we own the CLIPBOARD selection now
 //   std::string s = clipboard_get();        // whoever owns it; "" when nobody answers in time
+//   clipboard_window_changed();             // after the window was re-created: a copy survives
 //
 // Under X11 (SDL's x11 video driver with a window open) this is the CLIPBOARD selection of the
 // window: clipboard_set takes ownership and other programs' requests (TARGETS, UTF8_STRING, STRING)
 // are answered from inside SDL's event pumping (an SDL event filter installed by clipboard_set), so
 // the main loop needs no extra call as long as it keeps polling SDL events. clipboard_get asks the
-// owner and waits at most CLIPBOARD_WAIT_MS; when we own the selection it returns our text at once.
+// owner and waits at most CLIPBOARD_WAIT_MS in all (an owner that never answers costs no more);
+// when we own the selection it returns our text at once.
+// Other programs speak UTF-8: our text goes out as UTF-8 under UTF8_STRING and as Latin-1 under
+// STRING; text that comes in as UTF-8 is turned into Latin-1, one '?' for each character outside
+// it (and for each byte that is not well-formed UTF-8).
 // Without X11 (no window, or the dummy video driver) an in-process clipboard stands in.
 #pragma once
 #include <string>
 
-enum { CLIPBOARD_WAIT_MS = 500, CLIPBOARD_MAX = 1 << 20 };
+enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };
 
 std::string clipboard_get();
 void clipboard_set(const std::string &text);
+// The window was re-created (app/driver.cpp video_reset): the selection we held went with the old
+// window, so the new one takes it again, unless another program has taken it meanwhile.
+void clipboard_window_changed();
 
 union SDL_Event;
 // Answers a selection event that SDL handed over as SDL_SYSWMEVENT; 1 when it was one of ours.

@@ -14,9 +14,11 @@ void Table::new_row() {
 
 void Table::clear() {
     hover_child = focus_child = nullptr;
-    for (Widget *c : children)
-        if (c != filler) delete c;
+    std::vector<Widget *> old;   // out of the list before they are destroyed (see ~Widget)
+    old.swap(children);
     children.assign(1, filler);
+    for (Widget *c : old)
+        if (c != filler) delete c;
     next_row = -1;
     next_col = 0;
 }

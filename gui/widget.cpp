@@ -10,7 +10,21 @@
 // ---------------------------------------------------------------------------------------------
 // Widget
 
-Widget::~Widget() = default;
+// Clears every `next` under w (w included) that points at gone.
+static void forget_tab_links(Widget *w, const Widget *gone) {
+    if (w->next == gone) w->next = nullptr;
+    if (Container *c = dynamic_cast<Container *>(w))
+        for (Widget *child : c->children) forget_tab_links(child, gone);
+}
+
+// `next` owns nothing: a widget going away unlinks itself from every TAB link in its root's tree.
+// Containers take children out of their list before destroying them, so the walk from the root
+// meets only widgets that are still alive (the rest of the dying subtree is gone from it already).
+Widget::~Widget() {
+    Widget *root = this;
+    while (root->parent) root = root->parent;
+    if (root != this) forget_tab_links(root, this);
+}
 
 Widget *Widget::find(const char *wanted) {
     return wanted && name == wanted ? this : nullptr;
@@ -158,8 +172,9 @@ void Widget::resolve_style() { style_resolve(style_current, style_of_state(), st
 // Container
 
 Container::~Container() {
-    for (Widget *c : children) delete c;
-    children.clear();
+    std::vector<Widget *> old;   // out of the list first (see ~Widget), then destroyed in order
+    old.swap(children);
+    for (Widget *c : old) delete c;
 }
 
 Widget *Container::find(const char *wanted) {

@@ -30,7 +30,8 @@ enum { WIDGET_NORMAL = 0, WIDGET_HOVER = 2, WIDGET_FOCUS = 3, WIDGET_FOCUS_HOVER
 
 struct Widget {
     Widget *parent = nullptr;   // the container holding it (not owned); null for a root
-    Widget *next = nullptr;     // takes the focus on TAB (not owned); null for none
+    Widget *next = nullptr;     // takes the focus on TAB (not owned); null for none, and nulled
+                                // when that widget leaves this tree (removed or destroyed)
     int32_t inner_x = 0, inner_y = 0;       // content box offset: margin + border + padding
     int32_t content_w = 0, content_h = 0;
     int32_t x = 0, y = 0;                   // outer top-left in the parent's content coordinates

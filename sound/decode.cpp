@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include "util/file_open.h"
 
 static uint32_t read_le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
 
@@ -17,8 +18,8 @@ static int16_t float_to_s16(float x) {
 
 // ---- Files --------------------------------------------------------------------------------------
 
-// Every sound file is opened here, for reading.
-static FILE *open_for_reading(const char *path) { return fopen(path, "rb"); }
+// Every sound file is opened here, for reading: only regular files (a FIFO would block).
+static FILE *open_for_reading(const char *path) { return file_open_read(path); }
 
 bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
     out->clear();
@@ -38,11 +39,8 @@ bool file_read_all(const char *path, std::vector<uint8_t> *out, size_t limit) {
 }
 
 int64_t file_size(const char *path) {
-    FILE *f = open_for_reading(path);
-    if (!f) return -1;
     int64_t size = -1;
-    if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
-    fclose(f);
+    if (FILE *f = file_open_read(path, &size)) fclose(f);   // checked like every other open
     return size;
 }
 

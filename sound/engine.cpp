@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
+#include "util/file_open.h"
 
 enum VoiceState { VOICE_FREE, VOICE_PAUSED, VOICE_PLAYING, VOICE_FINISHED };
 

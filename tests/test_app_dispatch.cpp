@@ -235,7 +235,7 @@ struct VideoTest : DispatchTest {
         driver_init();
         driver->name = "GameName";
         driver->tick_rate = 60;
-        video_reset();
+        ASSERT_TRUE(video_reset());
         log_.clear();
     }
     void TearDown() override {
@@ -328,6 +328,37 @@ TEST_F(VideoTest, QueuedCtrlQQuits) {
     EXPECT_EQ(g.quit, 0);
     ASSERT_EQ(events_.size(), 1u);
     EXPECT_EQ(events_[0].type, EV_KEYDOWN);
+}
+
+// A window that cannot be re-created (for Ctrl+F or a reactivation) stops the program through the
+// normal shutdown: the state is not entered again, quit says why, game_shutdown leaves the state.
+TEST_F(VideoTest, LostWindowStopsThroughTheShutdown) {
+    Event active = event_make(EV_ACTIVE);
+    active.code = 1;
+    active.button = 4;
+    active.key = 1;
+    for (Event trigger : {key(EV_KEYDOWN, KEY_F, MOD_CTRL), active}) {
+        if (!driver) {
+            driver_init();
+            ASSERT_TRUE(video_reset());
+        }
+        g.quit = 0;
+        g.reactivate = 1;
+        log_.clear();
+        setenv("SDL_VIDEODRIVER", "no_such_driver", 1);
+        testing::internal::CaptureStderr();
+        game_event(&g, trigger);
+        std::string err = testing::internal::GetCapturedStderr();
+        unsetenv("SDL_VIDEODRIVER");
+        EXPECT_EQ(g.quit, GAME_QUIT_FAILED) << trigger.type;
+        EXPECT_EQ(log_, Log{}) << trigger.type;
+        EXPECT_NE(err.find("no window could be opened"), std::string::npos) << err;
+        EXPECT_EQ(gfx, nullptr);
+        EXPECT_EQ(font_table, nullptr);
+        game_shutdown(&g);
+        EXPECT_EQ(log_, (Log{"1.leave"})) << trigger.type;
+        EXPECT_EQ(driver, nullptr);
+    }
 }
 
 // Start-up and shutdown with a state.dat that names Play and a 140-byte settings.dat.

@@ -301,6 +301,44 @@ TEST(EndToEnd, TitleRunGameOverAndBack) {
            script.frame);
 }
 
+// The window lost at Ctrl+F: the program stops at once through its shutdown, with status 1.
+TEST(EndToEnd, LostWindowEndsTheProgramWithAFailure) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "needs DISPLAY (run under Xvfb)";
+    ASSERT_EQ(chdir(GLITZ_BINARY_DIR), 0);
+    TempHome home;
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    uint32_t (*old_clock)() = tick_clock;
+    void (*old_sleep)(uint32_t) = tick_sleep;
+    tick_clock = fake_clock;
+    tick_sleep = [](uint32_t ms) {
+        script.now += ms;
+        Game *g = the_game();
+        if (++script.frame == 3) {   // the re-created window cannot be opened
+            setenv("SDL_VIDEODRIVER", "no_such_driver", 1);
+            press(SDLK_f, KMOD_LCTRL);
+        } else if (script.frame > 3 && g) {
+            ADD_FAILURE() << "frame " << script.frame << " after the window was lost";
+            g->quit = 1;
+        }
+    };
+    ticks_restart();
+    script = Script();
+    forget_states();
+    keep_gl_loaded();
+    char name[] = "glitzfall";
+    char *argv[] = {name, nullptr};
+    testing::internal::CaptureStderr();
+    int status = SDL_main(1, argv);
+    std::string err = testing::internal::GetCapturedStderr();
+    unsetenv("SDL_VIDEODRIVER");
+    tick_clock = old_clock;
+    tick_sleep = old_sleep;
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(script.frame, 3);
+    EXPECT_NE(err.find("no window could be opened"), std::string::npos);
+    EXPECT_EQ(driver, nullptr);   // shut down
+}
+
 // The diagnostic screen, reached only by a change_state to 1, with the generated data: the text, the
 // field, the three images and the three texture previews where they belong; typing edits the field.
 TEST(EndToEnd, DiagnosticScreen) {

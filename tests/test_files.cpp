@@ -1,15 +1,23 @@
 // Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
 // the data folder.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include "app/app.h"
 #include "app/driver.h"
 #include "app/files.h"
+#include "gfx/gfx.h"
+#include "sound/decode.h"
+#include "sound/engine.h"
 #include "test_program_support.h"
 
 namespace {
@@ -49,6 +57,33 @@ struct FilesTest : testing::Test {
         game_files_read(&g);
         return testing::internal::GetCapturedStderr();
     }
+};
+
+// A FIFO and a writer waiting for a reader: tells whether anything opened the FIFO to read before
+// release(). The writer closes at once, so a reader that did get in sees an empty file, not a wait.
+struct FifoWatch {
+    std::string path;
+    std::atomic<bool> releasing{false}, opened{false};
+    std::thread writer;
+    explicit FifoWatch(const std::string &p) : path(p) {
+        if (mkfifo(p.c_str(), 0644) != 0) return;
+        writer = std::thread([this] {
+            int fd = open(path.c_str(), O_WRONLY);
+            if (!releasing) opened = true;
+            if (fd >= 0) close(fd);
+        });
+    }
+    bool release() {   // true when some reader opened the FIFO
+        if (writer.joinable()) {
+            releasing = true;
+            int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);   // lets the writer go
+            writer.join();
+            if (fd >= 0) close(fd);
+            unlink(path.c_str());
+        }
+        return opened;
+    }
+    ~FifoWatch() { release(); }
 };
 
 Settings settings_image(int32_t version, int32_t music, int32_t sound) {
@@ -292,6 +327,45 @@ TEST_F(FilesTest, DataJsonTextAndCatalogue) {
     driver = nullptr;
     EXPECT_EQ(data_catalogue().type(), VAR_NONE);
     driver = &d;
+}
+
+// Every loader that opens a file by name refuses a FIFO, a directory and a device named in its
+// place like a missing file, with its own message, and never opens the FIFO (that open would wait
+// for a writer forever and hang start-up).
+TEST_F(FilesTest, LoadersRefuseWhatIsNotARegularFile) {
+    mkdir("data", 0755);
+    std::unique_ptr<SoundEngine> engine(SoundEngine::create(false));
+    ASSERT_TRUE(engine);
+    std::vector<uint8_t> bytes;
+    const std::pair<const char *, std::function<bool(const char *name, const std::string &path)>> loaders[] = {
+        {"texture", [](const char *name, const std::string &path) {
+             testing::internal::CaptureStderr();
+             uint32_t tex = driver_tex_load(name);
+             std::string err = testing::internal::GetCapturedStderr();
+             EXPECT_EQ(err, "driver_tex_load " + path + "\nstbi_load failed " + path + " - can't fopen\n");
+             return tex == 0;
+         }},
+        {"sound", [&](const char *, const std::string &path) { return !engine->add_source(path.c_str()); }},
+        {"streamed sound", [&](const char *, const std::string &path) {
+             engine->stream_threshold = 0;
+             SoundSource *s = engine->add_source(path.c_str());
+             engine->stream_threshold = 512 * 1024;
+             return !s;
+         }},
+        {"Ogg stream", [](const char *, const std::string &path) { return !vorbis_open_file(path.c_str()); }},
+        {"whole file", [&](const char *, const std::string &path) { return !file_read_all(path.c_str(), &bytes, 1 << 20); }},
+        {"file size", [](const char *, const std::string &path) { return file_size(path.c_str()) == -1; }},
+    };
+    ASSERT_EQ(mkdir("data/dir.ogg", 0755), 0);
+    ASSERT_EQ(symlink("/dev/null", "data/null.ogg"), 0);
+    for (const auto &loader : loaders) {
+        SCOPED_TRACE(loader.first);
+        for (const char *name : {"dir.ogg", "null.ogg"})
+            EXPECT_TRUE(loader.second(name, std::string("./data/") + name)) << name;
+        FifoWatch fifo("data/fifo.ogg");
+        EXPECT_TRUE(loader.second("fifo.ogg", "./data/fifo.ogg"));
+        EXPECT_FALSE(fifo.release()) << "the FIFO was opened";
+    }
 }
 
 TEST(Net, StartsWithoutOpeningAnything) {

@@ -262,6 +262,38 @@ TEST(GuiContainer, RemoveClearsTrackingAndIgnoresStrangers) {
     EXPECT_EQ(0, root.content_h);
 }
 
+// Every way a widget leaves the tree clears the TAB links to it from anywhere under the same root
+// (a freed widget would be focused by the next TAB); links to widgets that stay are kept.
+TEST(GuiContainer, LeavingTheTreeClearsTabLinksToIt) {
+    struct Way { const char *name; void (*leave)(Container &root, Container *right, Table *table, Widget *b); };
+    const Way ways[] = {
+        {"removed", [](Container &, Container *, Table *t, Widget *b) { t->remove(b); }},
+        {"its container removed", [](Container &root, Container *right, Table *, Widget *) { root.remove(right); }},
+        {"its table cleared", [](Container &, Container *, Table *t, Widget *) { t->clear(); }},
+        {"its table's container cleared", [](Container &, Container *right, Table *, Widget *) { right->clear(); }},
+    };
+    for (const Way &way : ways) {
+        Container root;
+        Container *left = root.add(new Container);
+        Probe *a = left->add(new Probe(0, 0, 10, 10));
+        Container *right = root.add(new Container);
+        Table *table = right->add(new Table);
+        Probe *b = table->add_cell(new Probe(0, 0, 10, 10));
+        Probe *c = root.add(new Probe(20, 0, 10, 10));
+        a->next = b;
+        c->next = b;
+        b->next = a;
+        left->next = a;
+        a->focus();
+        way.leave(root, right, table, b);
+        ASSERT_EQ(nullptr, a->next) << way.name;
+        EXPECT_EQ(nullptr, c->next) << way.name;
+        EXPECT_EQ(a, left->next) << way.name;
+        send(root, key(KEY_TAB));
+        EXPECT_TRUE(a->focused) << way.name;
+    }
+}
+
 TEST(GuiContainer, MeasureIsTheBoundingBoxOfTheChildren) {
     Container root;
     root.add(sized(10, 20, 30, 5));

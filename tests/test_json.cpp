@@ -1,6 +1,7 @@
 // JSON push parser (events, error codes per state, buffer, depth, comments) and json_parse trees.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -138,10 +139,47 @@ TEST(JsonParser, ErrorCodesByState)
     EXPECT_EQ(nocomment.failed_at, 1);
     EXPECT_EQ(nocomment.error, JSON_E_NONE);
 
-    JSON_parser jc = JSON_parser_new(nullptr);
-    EXPECT_FALSE(JSON_parser_char(jc, -1));
-    EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_INVALID_CHAR);
-    JSON_parser_delete(jc);
+    // Values outside a byte are invalid, also inside a string (never cut to a byte: 300 is not ',').
+    for (int bad : {-1, 256, 300, 0x10041}) {
+        Outcome r;
+        JSON_config config;
+        init_JSON_config(&config);
+        config.callback = record;
+        config.callback_ctx = &r;
+        JSON_parser jc = JSON_parser_new(&config);
+        for (char c : std::string("[\"a")) ASSERT_TRUE(JSON_parser_char(jc, (unsigned char)c));
+        EXPECT_FALSE(JSON_parser_char(jc, bad)) << bad;
+        EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_INVALID_CHAR) << bad;
+        EXPECT_FALSE(JSON_parser_char(jc, '"'));
+        EXPECT_EQ(r.events, "[ ") << bad;
+        JSON_parser_delete(jc);
+    }
+
+    // A failure sticks: what follows is refused without a look, and the error code stays. Fed on,
+    // each of these texts would otherwise reach a state no text leads to (an escape buffer that
+    // does not start with "\u", a scalar still pending at a bracket).
+    for (const char* text : {"[\"\\u12g34\"]", "[\"\\q\\u0041\"]", "[1x.5]", "{\"a\"x:[]}"}) {
+        Outcome r;
+        JSON_config config;
+        init_JSON_config(&config);
+        config.callback = record;
+        config.callback_ctx = &r;
+        JSON_parser jc = JSON_parser_new(&config);
+        std::string t = text;
+        size_t first = JSON_parser_chars(jc, t.data(), t.size());
+        ASSERT_LT(first, t.size()) << text;
+        int error = JSON_parser_get_error(jc);
+        std::string events = r.events;
+        for (size_t i = first; i < t.size(); i++) EXPECT_FALSE(JSON_parser_char(jc, (unsigned char)t[i])) << text;
+        EXPECT_EQ(JSON_parser_chars(jc, "[]", 2), 0u);
+        EXPECT_FALSE(JSON_parser_end(jc));
+        EXPECT_EQ(JSON_parser_get_error(jc), error) << text;
+        EXPECT_EQ(r.events, events) << text;
+        EXPECT_TRUE(JSON_parser_reset(jc)); // a reset starts afresh
+        EXPECT_EQ(JSON_parser_chars(jc, "[2]", 3), 3u);
+        EXPECT_TRUE(JSON_parser_end(jc));
+        JSON_parser_delete(jc);
+    }
 }
 
 TEST(JsonParser, EndAndEmptyInput)
@@ -209,6 +247,12 @@ TEST(JsonParser, DepthAndReset)
     Outcome limited = parse(a300 + c300, true, 200);
     EXPECT_EQ(limited.failed_at, 200);
     EXPECT_EQ(parse("[[]]", true, 0).failed_at, 1); // depth 0 means 1
+    // Limits near INT_MAX: no overflow, no stack of that size set aside, the nesting still grows.
+    for (int depth : {INT_MAX, INT_MAX - 1}) {
+        Outcome r = parse(a300 + c300, true, depth);
+        EXPECT_TRUE(r.ended) << depth;
+        EXPECT_EQ(r.error, JSON_E_NONE) << depth;
+    }
 
     JSON_parser jc = JSON_parser_new(nullptr);
     for (char c : std::string("[\"abc")) JSON_parser_char(jc, (unsigned char)c);

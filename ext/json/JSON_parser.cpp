@@ -246,6 +246,7 @@ struct JSON_parser_struct {
     uint8_t allow_comments;
     uint8_t handle_floats_manually;
     int8_t error;
+    uint8_t failed; // a call failed: every later one fails too, until a reset
     char decimal_point;
     uint16_t utf16_high_surrogate;
     int current_char;
@@ -279,16 +280,20 @@ struct JSON_parser_struct {
 static bool push(JSON_parser jc, int mode)
 {
     if (jc->top + 1 >= jc->stack_capacity) {
-        if (jc->depth >= 0) {
-            jc->error = JSON_E_NESTING_DEPTH_REACHED;
+        // Room for `depth` containers and the bottom entry; without a limit, up to 2^30 entries.
+        // 64-bit sums: a depth near INT_MAX must not overflow.
+        int64_t limit = jc->depth >= 0 ? (int64_t)jc->depth + 1 : (int64_t)1 << 30;
+        if (jc->stack_capacity >= limit) {
+            jc->error = jc->depth >= 0 ? JSON_E_NESTING_DEPTH_REACHED : JSON_E_OUT_OF_MEMORY;
             return false;
         }
-        // No limit: double the stack. The built-in one is never freed.
-        if (jc->stack_capacity > (1 << 29)) {
+        if (jc->stack_capacity >= (1 << 30)) {
             jc->error = JSON_E_OUT_OF_MEMORY;
             return false;
         }
-        int capacity = jc->stack_capacity * 2;
+        // The stack doubles as it fills, up to the limit. The built-in one is never freed.
+        int64_t grown = (int64_t)jc->stack_capacity * 2;
+        int capacity = (int)(grown < limit ? grown : limit);
         int8_t* bigger = (int8_t*)jc->malloc((size_t)capacity);
         if (!bigger) {
             jc->error = JSON_E_OUT_OF_MEMORY;
@@ -629,7 +634,7 @@ static bool run_action(JSON_parser jc, int action, int cls)
 
 static inline bool step(JSON_parser jc, int c)
 {
-    if (c < 0) {
+    if (c < 0 || c > 255) {
         jc->error = JSON_E_INVALID_CHAR;
         return false;
     }
@@ -713,19 +718,11 @@ int JSON_parser_reset(JSON_parser jc)
     jc->state = GO;
     jc->top = -1;
     if (!jc->stack) { // first reset: set up the stack and the buffer
-        if (jc->depth > 0) {
-            jc->stack_capacity = jc->depth + 1;
-            if (jc->depth >= JSON_PARSER_STACK_SIZE) {
-                jc->stack = (int8_t*)jc->malloc((size_t)jc->stack_capacity);
-                if (!jc->stack) return 0;
-            } else {
-                jc->stack = jc->static_stack;
-            }
-        } else {
-            jc->stack_capacity = JSON_PARSER_STACK_SIZE;
-            jc->depth = -1;
-            jc->stack = jc->static_stack;
-        }
+        // The built-in stack first; push() grows it when a deeper limit allows more.
+        if (jc->depth < 0) jc->depth = -1;
+        jc->stack_capacity = jc->depth >= 0 && jc->depth < JSON_PARSER_STACK_SIZE ? jc->depth + 1
+                                                                                 : JSON_PARSER_STACK_SIZE;
+        jc->stack = jc->static_stack;
         jc->parse_buffer = jc->static_parse_buffer;
         jc->parse_buffer_capacity = JSON_PARSER_PARSE_BUFFER_SIZE;
     }
@@ -735,14 +732,24 @@ int JSON_parser_reset(JSON_parser jc)
     jc->comment = 0;
     jc->utf16_high_surrogate = 0;
     jc->error = JSON_E_NONE;
+    jc->failed = 0;
     if (!push(jc, MODE_DONE)) return 0;
     buffer_clear(jc);
     return 1;
 }
 
+// The state after a failure is not one any text leads to: nothing more is read from it.
+static inline bool feed(JSON_parser jc, int c)
+{
+    if (jc->failed) return false;
+    if (step(jc, c)) return true;
+    jc->failed = 1;
+    return false;
+}
+
 int JSON_parser_char(JSON_parser jc, int c)
 {
-    return step(jc, c) ? 1 : 0;
+    return feed(jc, c) ? 1 : 0;
 }
 
 size_t JSON_parser_chars(JSON_parser jc, const char* text, size_t n)
@@ -750,13 +757,14 @@ size_t JSON_parser_chars(JSON_parser jc, const char* text, size_t n)
     size_t i = 0;
     for (; i < n; i++) {
         unsigned char c = (unsigned char)text[i];
-        if (c == 0 || !step(jc, c)) break;
+        if (c == 0 || !feed(jc, c)) break;
     }
     return i;
 }
 
 int JSON_parser_end(JSON_parser jc)
 {
+    if (jc->failed) return 0;
     if ((jc->state == OK || jc->state == GO) && pop(jc, MODE_DONE)) return 1;
     jc->error = JSON_E_UNBALANCED_COLLECTION;
     return 0;

@@ -21,8 +21,8 @@
  * - The top level must be an object or an array. Tokens of any length are fine (the buffer grows).
  * - Integers outside the 32-bit signed range arrive as JSON_T_FLOAT holding the nearest double
  *   (or the text, when floats are handled manually) instead of a wrapped or clamped integer.
- * - After the first failure only JSON_parser_reset and JSON_parser_delete are meaningful;
- *   JSON_parser_get_error tells what went wrong.
+ * - A failure sticks: every later JSON_parser_char, JSON_parser_chars and JSON_parser_end fails
+ *   and changes nothing, until JSON_parser_reset. JSON_parser_get_error tells what went wrong.
  */
 #ifndef JSON_PARSER_H
 #define JSON_PARSER_H
@@ -97,7 +97,8 @@ void init_JSON_config(JSON_config* config);
 
 JSON_parser JSON_parser_new(const JSON_config* config); /* null config: the defaults */
 int JSON_parser_reset(JSON_parser jc);                  /* 0 only when an allocation fails */
-int JSON_parser_char(JSON_parser jc, int c);            /* c is 0..255; 0 on failure */
+int JSON_parser_char(JSON_parser jc, int c);            /* 0 on failure; c outside 0..255 is an
+                                                           invalid character */
 int JSON_parser_end(JSON_parser jc);                    /* 0 when the text is incomplete */
 void JSON_parser_delete(JSON_parser jc);
 int JSON_parser_get_error(JSON_parser jc);              /* a JSON_error code */

@@ -1,6 +1,7 @@
 // check.cpp - the catalogue checker's rules (see check.h).
 #include "tools/catalogue_check/check.h"
 #include "sound/decode.h"
+#include "util/file_open.h"
 #include "util/zev_json.h"
 
 #include <cstdarg>
@@ -118,7 +119,7 @@ struct Checker {
     // stb_image accepts a PNG that stops early (the missing rows come out blank), so PNG files
     // are also walked chunk by chunk up to their end chunk.
     static const char* png_cut(const std::string& path) {
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) return "cannot open";
         unsigned char sig[8], head[8];
         const char* why = nullptr;
@@ -142,9 +143,11 @@ struct Checker {
         if (it == sizes.end()) {
             Picture p;
             int n;
-            unsigned char* px = stbi_load(path_of(fname).c_str(), &p.w, &p.h, &n, 4);
+            FILE* f = file_open_read(path_of(fname).c_str());
+            unsigned char* px = f ? stbi_load_from_file(f, &p.w, &p.h, &n, 4) : nullptr;
             const char* cut = px ? png_cut(path_of(fname)) : nullptr;
-            if (!px || cut) p.fault = px ? cut : stbi_failure_reason();
+            if (!px || cut) p.fault = px ? cut : f ? stbi_failure_reason() : "cannot open";
+            if (f) fclose(f);
             stbi_image_free(px);
             it = sizes.emplace(fname, p).first;
         }
@@ -245,14 +248,19 @@ struct Checker {
 
     bool sound_decodes(const std::string& path, std::string& why) {
         unsigned char magic[4] = {0};
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) return why = "cannot open", false;
         size_t got = fread(magic, 1, 4, f);
         fclose(f);
         if (got == 4 && !memcmp(magic, "RIFF", 4)) return wav_decodes(path, why);
         if (got == 4 && !memcmp(magic, "OggS", 4)) {
             OggVorbis_File vf;
-            if (ov_fopen(path.c_str(), &vf) != 0) return why = "not a readable Ogg Vorbis stream", false;
+            FILE* ogg = file_open_read(path.c_str());
+            if (!ogg) return why = "cannot open", false;
+            if (ov_open(ogg, &vf, nullptr, 0) != 0) {   // refused: the file is still ours to close
+                fclose(ogg);
+                return why = "not a readable Ogg Vorbis stream", false;
+            }
             char pcm[4096];
             int section;
             long n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section);
@@ -260,8 +268,12 @@ struct Checker {
             if (n <= 0) return why = "Ogg Vorbis stream has no samples", false;
             return true;
         }
+        int64_t size = -1;
+        FILE* mod = file_open_read(path.c_str(), &size);
+        if (!mod) return why = "cannot open", false;
         xmp_context c = xmp_create_context();
-        int r = xmp_load_module(c, (char*)path.c_str());
+        int r = xmp_load_module_from_file(c, mod, (long)size);
+        fclose(mod);
         if (r == 0) xmp_release_module(c);
         xmp_free_context(c);
         if (r != 0) return why = "not a WAV, Ogg Vorbis or tracker module (MOD, XM, S3M, IT)", false;
@@ -294,7 +306,7 @@ struct Checker {
 
     void run() {
         std::string path = dir + "/data.json";
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = file_open_read(path.c_str());
         if (!f) {
             out.push_back("data.json: cannot read " + path);
             return;
