@@ -12,6 +12,7 @@
 #include "app/event.h"
 #include "gui/clipboard.h"
 #include "gui/text_input.h"
+#include "test_display_support.h"
 
 // Pumps SDL events (which answers selection requests) until pred holds or ms pass.
 template <class F> static bool pump_until(F pred, int ms) {
@@ -90,12 +91,8 @@ struct X11Clipboard : ::testing::Test {
     void SetUp() override {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY";
         if (system("command -v xclip >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xclip";
-        bool ok = false;
-        for (int tries = 0; !ok && tries < 20; tries++) {   // a resetting server may refuse for a moment
-            ok = SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 0, SDL_SWSURFACE);
-            if (!ok) { SDL_Quit(); SDL_Delay(100); }
-        }
-        ASSERT_TRUE(ok) << SDL_GetError();
+        ASSERT_TRUE(hold_display()) << "the X server does not answer";
+        ASSERT_TRUE(SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 0, SDL_SWSURFACE)) << SDL_GetError();
     }
     void TearDown() override { SDL_Quit(); }
 };
