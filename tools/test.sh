@@ -55,7 +55,7 @@ if [[ $REPEAT -gt 0 ]]; then
     [[ -x $ROOT/build/tests/$prog ]] || { echo "$prog: no such test program in build/tests" >&2; status=1; continue; }
     ok=0
     for i in $(seq "$REPEAT"); do
-      if (cd "$ROOT/build/tests" && "./$prog") >"$log" 2>&1; then
+      if (cd "$ROOT/build/tests" && timeout 300 "./$prog") >"$log" 2>&1; then
         ok=$((ok + 1))
       else
         echo "-- $prog, run $i failed:"
