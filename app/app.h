@@ -5,7 +5,7 @@
 //   while (!game.quit) {          // one frame per pass (app/loop.cpp)
 //       Event e; while (driver_poll(e)) game_event(&game, e);
 //       for (int n = ticks_due(); n > 0; n--) if (State *s = current_state(&game)) s->update();
-//       ... clear, current_state(&game)->paint(), swap
+//       ... clear, current_state(&game)->paint(), frame_present()
 //   }
 //   game_shutdown(&game);
 //
@@ -116,4 +116,5 @@ int32_t ticks_due();
 int32_t tick_length(float ms, int32_t k);
 extern uint32_t (*tick_clock)();           // millisecond clock; SDL_GetTicks by default
 extern void (*tick_sleep)(uint32_t ms);    // sleep; SDL_Delay by default
+extern void (*frame_present)();            // shows the painted frame; SDL_GL_SwapBuffers by default
 void ticks_restart();                      // forget the timer's state (tests)

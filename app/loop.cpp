@@ -8,6 +8,9 @@
 #include <ctime>
 #include "app/driver.h"
 
+static void swap_buffers() { SDL_GL_SwapBuffers(); }
+void (*frame_present)() = swap_buffers;   // a test reads the back buffer before it is shown
+
 int SDL_main(int argc, char **argv) {
     (void)argc;
     (void)argv;
@@ -36,7 +39,7 @@ int SDL_main(int argc, char **argv) {
         glClearDepth(1.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (State *s = current_state(&game)) s->paint();
-        SDL_GL_SwapBuffers();
+        frame_present();
         if (report && frames == 1) {
             timespec t;
             clock_gettime(CLOCK_MONOTONIC, &t);

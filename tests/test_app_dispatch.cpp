@@ -231,6 +231,7 @@ TEST_F(DispatchTest, MouseEventsReachTheStateInViewUnits) {
 struct VideoTest : DispatchTest {
     void SetUp() override {
         if (!have_display()) GTEST_SKIP() << "no DISPLAY";
+        ASSERT_TRUE(hold_display()) << "the X server does not answer";
         DispatchTest::SetUp();
         driver_init();
         driver->name = "GameName";
@@ -364,6 +365,7 @@ TEST_F(VideoTest, LostWindowStopsThroughTheShutdown) {
 // Start-up and shutdown with a state.dat that names Play and a 140-byte settings.dat.
 TEST(GameLifecycle, StartsAtTheMenuAndShutsEverythingDown) {
     if (!have_display()) GTEST_SKIP() << "no DISPLAY";
+    ASSERT_TRUE(hold_display()) << "the X server does not answer";
     TempDir dir;
     ASSERT_TRUE(dir.make("glitz_life"));
     std::string root = dir.path;

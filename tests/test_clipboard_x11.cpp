@@ -15,6 +15,7 @@
 #include "gfx/gfx.h"
 #include "gui/clipboard.h"
 #include "gui/text_input.h"
+#include "test_display_support.h"
 
 void font_table_destroy();   // from gfx/font.h, whose Font clashes with Xlib's
 
@@ -99,12 +100,8 @@ struct X11Clipboard : ::testing::Test {
     void SetUp() override {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY";
         if (system("command -v xclip >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xclip";
-        bool ok = false;
-        for (int tries = 0; !ok && tries < 20; tries++) {   // a resetting server may refuse for a moment
-            ok = SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 0, SDL_SWSURFACE);
-            if (!ok) { SDL_Quit(); SDL_Delay(100); }
-        }
-        ASSERT_TRUE(ok) << SDL_GetError();
+        ASSERT_TRUE(hold_display()) << "the X server does not answer";
+        ASSERT_TRUE(SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 0, SDL_SWSURFACE)) << SDL_GetError();
     }
     void TearDown() override { SDL_Quit(); }
 };

@@ -230,6 +230,8 @@ TEST(RectOverlap, EdgesAndNegativeSizes) {
 }
 
 TEST_F(LevelRules, HitOnTheHitBoxEndsTheRunWithinTheTick) {
+    SplatSound sound;
+    game().settings.sound_volume = 80;
     level_reset(&game());
     change_state(&game(), STATE_PLAY);   // resets again: the same field
     Object &p = slot(0);
@@ -239,6 +241,7 @@ TEST_F(LevelRules, HitOnTheHitBoxEndsTheRunWithinTheTick) {
     level_tick(&game());
     EXPECT_EQ(game().state, STATE_PLAY);
     EXPECT_TRUE(p.player);
+    EXPECT_EQ(sound.splat().a, 0u) << "splat before any hit";
     miss->active = 0;
 
     Object *left_on_right = ball(528, 600, 40, 0, 1);   // left edge on the box's right edge
@@ -252,6 +255,13 @@ TEST_F(LevelRules, HitOnTheHitBoxEndsTheRunWithinTheTick) {
     EXPECT_EQ(left_on_right->y, 601);
     EXPECT_FALSE(retiring->active);
     EXPECT_EQ(level().score, 1);   // the player found at the start of the tick counts for all its balls
+    // "splat" at sound_volume / 100, pan 0: its two voices (centre and left) at half of 0.8 each.
+    SoundVoicePair splat = sound.splat();
+    ASSERT_NE(splat.a, 0u) << "no splat at the hit";
+    EXPECT_FLOAT_EQ(sound.volume(splat.a), 0.4f);
+    EXPECT_FLOAT_EQ(sound.pan(splat.a), 0.0f);
+    EXPECT_FLOAT_EQ(sound.volume(splat.b), 0.4f);
+    EXPECT_FLOAT_EQ(sound.pan(splat.b), -1.0f);
 
     // From now on nothing is found: no points, no further hits, the player no longer moves.
     keys[KEY_LEFT] = 1;
@@ -260,6 +270,16 @@ TEST_F(LevelRules, HitOnTheHitBoxEndsTheRunWithinTheTick) {
     EXPECT_EQ(level().score, 1);
     EXPECT_EQ(p.x, 427);
     EXPECT_EQ(game().state, STATE_FAIL);
+
+    // The box's vertical edges, 16 below the figure's top and HITBOX_H apart: balls 40 high move by
+    // (0, 1) so that a bottom lies on its top (miss), a top on its bottom (hit), or one unit beyond.
+    const struct { float y; bool hit; } vertical[] = {{573, false}, {574, true}, {629, true}, {630, false}};
+    for (const auto &c : vertical) {
+        change_state(&game(), STATE_PLAY);   // a fresh field
+        ball(500, c.y, 40, 0, 1);
+        level_tick(&game());
+        EXPECT_EQ(game().state, c.hit ? STATE_FAIL : STATE_PLAY) << "ball top at " << c.y + 1;
+    }
 }
 
 TEST_F(LevelRules, FullPoolDropsNewBallsUntilASlotIsFree) {

@@ -1,13 +1,19 @@
 // test_game_support.h - shared set-up for the game tests: a fresh application record, an empty keys
-// table, and a scripted random source (numbers handed out in order, then 1: "no spawn").
+// table, a scripted random source (numbers handed out in order, then 1: "no spawn"), and a sound
+// layer whose catalogue holds a "splat" sample.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <climits>
 #include <cstring>
 #include <deque>
 #include "app/app.h"
+#include "app/driver.h"
 #include "game/level.h"
 #include "game/random.h"
 #include "game/states.h"
+#include "sound/sound_layer.h"
+#include "test_sound_files.h"
 
 struct ScriptedRandom {
     static std::deque<int32_t> &queue() { static std::deque<int32_t> q; return q; }
@@ -62,4 +68,37 @@ struct GameFixture : ::testing::Test {
         e.key = key;
         return e;
     }
+};
+
+// For its life: a temporary working folder whose catalogue holds one sample, "splat" (a short
+// tone), a driver record to keep that catalogue, and the sound layer over an engine without a
+// device, so that what the game plays can be read back from the layer.
+struct SplatSound {
+    std::string dir, old_cwd;
+    Driver d{};
+    SplatSound() {
+        char tmpl[] = "/tmp/glitz_game_XXXXXX";
+        dir = mkdtemp(tmpl);
+        char cwd[PATH_MAX];
+        old_cwd = getcwd(cwd, sizeof cwd) ? cwd : ".";
+        EXPECT_EQ(chdir(dir.c_str()), 0);
+        EXPECT_EQ(mkdir("data", 0755), 0);
+        std::string json = R"({"splat": {"fname": "splat.wav"}})";
+        EXPECT_TRUE(write_file("data/data.json", std::vector<uint8_t>(json.begin(), json.end())));
+        EXPECT_TRUE(write_file("data/splat.wav", make_wav(22050, 1, 16, 441.0, 0.2, 0.5)));
+        driver = &d;
+        sound_init_with(SoundEngine::create(false));
+        sound_caches_create();
+    }
+    ~SplatSound() {
+        sound_caches_destroy();
+        sound_quit();
+        driver = nullptr;
+        EXPECT_EQ(chdir(old_cwd.c_str()), 0);
+        EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
+    }
+    // The voices last started for "splat" (0, 0 when it never played).
+    SoundVoicePair splat() const { return sound_layer->voices[sound_load("splat")]; }
+    float volume(VoiceId v) const { return sound_layer->engine->volume(v); }
+    float pan(VoiceId v) const { return sound_layer->engine->pan(v); }
 };

@@ -38,12 +38,14 @@ static std::string img_entry(const char *tex, int w, int h) {
 
 // A 256 x 256 window whose canvas maps one to one onto its pixels, with a catalogue of test
 // pictures: "half" (4 x 4, premultiplication), "ramp" (64 x 64 colour ramp), "white" (8 x 8),
-// "thirds" (48 x 48, nine colours), a font on "sheet", and entries whose files or textures are missing.
+// "thirds" (48 x 48, nine colours), "stripes" (64 x 64, columns 3 and 4 of every 8 white, the rest
+// black), a font on "sheet", and entries whose files or textures are missing.
 struct Pixels : ::testing::Test {
     TempCatalogue cat{"{\"half\":" + img_entry("half_t", 4, 4) + ",\"half_t\":" + tex_entry("half.png", 4, 4) +
                       ",\"ramp\":" + img_entry("ramp_t", 64, 64) + ",\"ramp_t\":" + tex_entry("ramp.png", 64, 64) +
                       ",\"white\":" + img_entry("white_t", 8, 8) + ",\"white_t\":" + tex_entry("white.png", 8, 8) +
                       ",\"thirds\":" + img_entry("thirds_t", 48, 48) + ",\"thirds_t\":" + tex_entry("thirds.png", 48, 48) +
+                      ",\"stripes\":" + img_entry("stripes_t", 64, 64) + ",\"stripes_t\":" + tex_entry("stripes.png", 64, 64) +
                       ",\"font\":" + font_entry_json("sheet") + ",\"sheet\":" + tex_entry("sheet.png", 64, 64) +
                       ",\"nofile\":" + img_entry("nofile_t", 8, 8) + ",\"nofile_t\":" + tex_entry("missing.png", 8, 8) +
                       ",\"lost\":" + img_entry("gone", 8, 8) + "}",
@@ -80,6 +82,12 @@ struct Pixels : ::testing::Test {
                 p[0] = (uint8_t)(c >> 16), p[1] = (uint8_t)(c >> 8), p[2] = (uint8_t)c, p[3] = 255;
             }
         cat.write_png("thirds.png", 48, 48, px.data());
+        for (int y = 0; y < 64; y++)
+            for (int x = 0; x < 64; x++) {
+                uint8_t *p = &px[(y * 64 + x) * 4];
+                p[0] = p[1] = p[2] = x % 8 == 3 || x % 8 == 4 ? 255 : 0, p[3] = 255;
+            }
+        cat.write_png("stripes.png", 64, 64, px.data());
         gfx_init();
         font_table_create();
         gfx->view_w = W;
@@ -107,6 +115,17 @@ TEST_F(Pixels, UploadIsPremultiplied) {
     gfx_draw_img(img, 0, 0, 64, 64);   // blended onto black: the premultiplied colour shows as is
     EXPECT_RGB(20, 20, 128, 64, 0, 2);
     EXPECT_RGB(50, 20, 0, 0, 0, 0);
+}
+
+// Magnified, neighbouring texels blend; shrunk eight times, every pixel shows the average of its
+// 8 x 8 texels (the mipmap chain), not the texels nearest its centre, which are both white.
+TEST_F(Pixels, ScaledImagesAreFiltered) {
+    REQUIRE_WINDOW(win);
+    gfx_draw_img(gfx_img_load("half"), 0, 0, 64, 64);   // texel columns 1 | 2 meet at x = 32
+    EXPECT_RGB(31, 20, 68, 34, 0, 8);
+    EXPECT_RGB(32, 20, 60, 30, 0, 8);
+    gfx_draw_img(gfx_img_load("stripes"), 100, 100, 8, 8);
+    for (int x = 100; x < 108; x += 3) EXPECT_RGB(x, 104, 64, 64, 64, 8);
 }
 
 TEST_F(Pixels, ClippedImageShowsItsTopLeft) {
@@ -164,13 +183,15 @@ TEST_F(Pixels, FillRectColourAndTint) {
     EXPECT_FALSE(lit(115, 110));
     EXPECT_FALSE(lit(99, 110));
 
+    // The next image is textured again, tinted: the ramp's own colours at half strength.
     gfx_color(255, 255, 255, 128);
     glGetFloatv(GL_CURRENT_COLOR, c);
     EXPECT_NEAR(c[0] * 255, 128, 0.01);
     EXPECT_NEAR(c[3] * 255, 128, 0.01);
-    gfx_draw_img(gfx_img_load("white"), 200, 10, 0, 0);
+    gfx_draw_img(gfx_img_load("ramp"), 180, 10, 0, 0);
     gfx_color(255, 255, 255, 255);
-    EXPECT_RGB(204, 14, 128, 128, 128, 1);
+    EXPECT_RGB(184, 14, 8, 8, 64, 1);
+    EXPECT_RGB(220, 50, 80, 80, 64, 1);
 }
 
 TEST_F(Pixels, MissingPicturesDrawNothing) {

@@ -14,6 +14,7 @@
 #include "app/driver.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "test_display_support.h"
 
 // A temporary working folder holding data/data.json, made current for the object's life, and a
 // Driver record (window size as given) so that data_catalogue() parses that file.
@@ -76,18 +77,12 @@ inline std::string font_entry_json(const char *texture) {
 }
 
 // Opens a w x h OpenGL window (under Xvfb in CI), clears it to black. Skips when there is no display.
-// An Xvfb started without -noreset refuses connections while it resets after its last client
-// left: try again for a while.
 struct GlWindow {
     bool ok = false;
     GlWindow(int w, int h) {
-        if (!getenv("DISPLAY")) return;
-        for (int attempt = 0; attempt < 20 && !ok; attempt++) {
-            if (attempt) SDL_Delay(25);
-            SDL_Init(SDL_INIT_VIDEO);
-            ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) != nullptr;
-            if (!ok) SDL_Quit();
-        }
+        if (!hold_display()) return;
+        SDL_Init(SDL_INIT_VIDEO);
+        ok = SDL_SetVideoMode(w, h, 0, SDL_OPENGL) != nullptr;
         if (!ok) return;
         glViewport(0, 0, w, h);
         glClearColor(0, 0, 0, 0);

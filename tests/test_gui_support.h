@@ -24,14 +24,7 @@ struct GuiScene {
     int32_t font = 0;
 
     explicit GuiScene(bool window = false) : cat(gui_catalogue_json(), 1024, 768) {
-        // An X server started without -noreset refuses connections for a moment after its last
-        // client left: try again briefly before giving up.
-        for (int tries = 0; window && tries < 20; tries++) {
-            delete win;
-            win = new GlWindow(1024, 768);
-            if (win->ok || !getenv("DISPLAY")) break;
-            SDL_Delay(100);
-        }
+        if (window) win = new GlWindow(1024, 768);
         std::vector<uint8_t> sheet(64 * 64 * 4, 0), white(3 * 3 * 4, 255);
         for (int y = 0; y < 8; y++)
             for (int x = 0; x < 8; x++)

@@ -27,6 +27,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include "test_display_support.h"
 
 // The X display the tests run under, or null.
 inline const char *test_display() {
@@ -135,10 +136,12 @@ struct GameProcess {
         }
     }
 
-    // Starts glitzfall with the display, the home, no APPDATA or XDG_DATA_HOME, the audio driver
-    // (SDL's disk driver writes to audio.raw in the folder) and the tick report on; asan_options are added to ASAN_OPTIONS.
+    // Starts glitzfall with the display (the tests' own one held open first), the home, no APPDATA
+    // or XDG_DATA_HOME, the audio driver (SDL's disk driver writes to audio.raw in the folder) and
+    // the tick report on; asan_options are added to ASAN_OPTIONS.
     bool start(const char *asan_options) {
         std::string bin = program_path();
+        if (test_display() && display == test_display() && !hold_display()) return false;
         fflush(nullptr);
         pid = fork();
         if (pid != 0) return pid > 0;

@@ -3,10 +3,26 @@
 # UBSan), the installed game and its Debian package (tools/check_install.sh) and a bounded fuzzing
 # run. Tests that need a window run under an Xvfb server started here.
 # Usage: tools/test.sh        (from anywhere; builds in build/ and build-asan/ of the project)
+#        tools/test.sh --repeat N PROGRAM...
+#            builds the plain build and runs each named test program (e.g. test_e2e_game) N times in a
+#            row, each run a fresh client of the X server, and reports how many runs passed.
+# The X server is started without -noreset: it resets whenever its last client leaves, as a
+# user's own server may, and the window tests must not depend on its timing. Its display number is
+# the first free one from 91, or XVFB_DISPLAY.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
+
+REPEAT=0
+if [[ ${1:-} == --repeat ]]; then
+  REPEAT=${2:-}
+  shift 2 2>/dev/null
+  if ! [[ $REPEAT =~ ^[1-9][0-9]*$ ]] || [[ $# -eq 0 ]]; then
+    echo "usage: tools/test.sh --repeat N PROGRAM..." >&2
+    exit 2
+  fi
+fi
 
 bash tools/setup.sh || { echo "setup failed" >&2; exit 1; }
 
@@ -18,18 +34,41 @@ build() { # dir, extra cmake args...
 
 echo "== build (plain)"
 build build || { echo "build failed" >&2; exit 1; }
-echo "== build (sanitizers)"
-build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+if [[ $REPEAT -eq 0 ]]; then
+  echo "== build (sanitizers)"
+  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+fi
 
 # A private X server for the window tests.
-for n in $(seq 91 140); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+for n in ${XVFB_DISPLAY:-$(seq 91 140)}; do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 trap 'kill $XVFB_PID 2>/dev/null' EXIT
 export DISPLAY=":$n"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export SDL_AUDIODRIVER=dummy
 export LIBGL_ALWAYS_SOFTWARE=1
+
+if [[ $REPEAT -gt 0 ]]; then
+  status=0
+  log=$(mktemp)
+  for prog in "$@"; do
+    [[ -x $ROOT/build/tests/$prog ]] || { echo "$prog: no such test program in build/tests" >&2; status=1; continue; }
+    ok=0
+    for i in $(seq "$REPEAT"); do
+      if (cd "$ROOT/build/tests" && timeout 300 "./$prog") >"$log" 2>&1; then
+        ok=$((ok + 1))
+      else
+        echo "-- $prog, run $i failed:"
+        grep -E -A4 'Failure|FAILED|Sanitizer' "$log" | head -30
+      fi
+    done
+    echo "$prog: $ok of $REPEAT runs passed"
+    [[ $ok -eq $REPEAT ]] || status=1
+  done
+  rm -f "$log"
+  exit $status
+fi
 
 passed=0; failed=0
 run_ctest() { # dir, label
