@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <GL/gl.h>
 
 FontTable *font_table = nullptr;
 
@@ -179,51 +178,29 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
 
 // ---- drawing --------------------------------------------------------------------------------
 
-enum { GLYPH_BATCH = 256 };
-static float s_glyph_pos[GLYPH_BATCH * 12];   // 6 vertices of 2 floats per glyph quad
-static float s_glyph_uv[GLYPH_BATCH * 12];
-
 // The GL name of a font's glyph sheet, 0 when it has none (nothing can be drawn).
 static uint32_t font_gl(const Font &f) {
     if (!gfx || f.tex <= 0 || f.tex >= GFX_MAX_TEXTURES || f.rect.w == 0 || f.rect.h == 0) return 0;
     return gfx->texs[f.tex].gl;
 }
 
-static void flush_glyphs(int quads) {
-    if (quads == 0) return;
-    glVertexPointer(2, GL_FLOAT, 0, s_glyph_pos);
-    glTexCoordPointer(2, GL_FLOAT, 0, s_glyph_uv);
-    glDrawArrays(GL_TRIANGLES, 0, 6 * quads);
-}
-
-// One line of n bytes, pen starting at x; lines longer than a batch go out in several draw calls.
+// One line of n bytes, pen starting at x, into the batch (gfx_quad): one draw call per line, or
+// per batch span when the caller opened one.
 static void run_glyphs(const Font &f, const char *text, size_t n, float x, float y) {
     uint32_t gl = font_gl(f);
     if (!gl) return;
-    glBindTexture(GL_TEXTURE_2D, gl);
     const float W = f.rect.w, H = f.rect.h;
     float pen = x;
-    int quads = 0;
+    gfx_batch_begin();
     for (size_t i = 0; i < n; i++) {
         unsigned char b = (unsigned char)text[i];
         const GfxRect &r = f.rects[b], &s = f.shapes[b];
         GfxRect a = {pen + s.x, y + s.y, r.w, r.h};
         GfxRect t = {r.x / W, r.y / H, r.w / W, r.h / H};
         pen += s.w;
-        if (!gfx_clip(a, &t)) continue;
-        float *v = s_glyph_pos + quads * 12, *u = s_glyph_uv + quads * 12;
-        const float x0 = a.x, y0 = a.y, x1 = a.x + a.w, y1 = a.y + a.h;
-        const float s0 = t.x, t0 = t.y, s1 = t.x + t.w, t1 = t.y + t.h;
-        const float vs[12] = {x0, y0, x1, y0, x0, y1, x0, y1, x1, y0, x1, y1};
-        const float us[12] = {s0, t0, s1, t0, s0, t1, s0, t1, s1, t0, s1, t1};
-        memcpy(v, vs, sizeof vs);
-        memcpy(u, us, sizeof us);
-        if (++quads == GLYPH_BATCH) {
-            flush_glyphs(quads);
-            quads = 0;
-        }
+        if (gfx_clip(a, &t)) gfx_quad(gl, a, t);
     }
-    flush_glyphs(quads);
+    gfx_batch_end();
 }
 
 void font_run(int32_t font, const char *text, float x, float y) {
@@ -237,11 +214,13 @@ void font_draw(int32_t font, const char *text, float x, float y, float width, in
     const char *t = text_censor(text);
     TextLines lines;
     lines_of(f, t, width, lines);
-    // Each line is drawn straight from the censored text: no copy, no allocation.
+    // Each line is drawn straight from the censored text: no copy, no allocation; all lines in one batch.
+    gfx_batch_begin();
     for (int32_t l = 0; l < lines.count; l++, y += f.height) {
         const TextLine &line = lines.lines[l];
         float lx = width == 0 ? x : x + (width - (float)line.width) * (float)(align + 1) * 0.5f;
         GfxRect box = {lx, y, (float)line.width, f.height};
         if (gfx_clip(box, nullptr)) run_glyphs(f, t + line.start, (size_t)(line.end - line.start), lx, y);
     }
+    gfx_batch_end();
 }
