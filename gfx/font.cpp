@@ -114,23 +114,84 @@ static void lines_of(const Font &f, const char *t, float width, TextLines &out) 
     }
 }
 
+// ---- layout cache -----------------------------------------------------------------------------
+// A label measures its text and draws it again in the same frame, a text field asks for the caret
+// and the nearest position of one text: the sums and the lines of the last few texts are kept.
+// An entry answers only for the same glyph numbers (a font's record compared byte for byte, so a
+// record changed in place is measured anew), the same text and, for lines, the same width: what
+// it gives is what measuring again would give.
+
+enum { LAYOUT_ENTRIES = 8, LAYOUT_TEXT_MAX = 256 };
+
+struct LayoutEntry {
+    bool used, has_sum, has_lines;
+    float sum;              // the advances of the text added up in order
+    float wrap;             // the width the lines were broken at
+    TextLines lines;
+    size_t n;
+    char text[LAYOUT_TEXT_MAX];
+    GfxRect shapes[256];
+};
+
+static LayoutEntry s_layout[LAYOUT_ENTRIES];
+static int s_layout_next = 0;   // the entry a new text takes (round robin)
+
+// The entry for this font's glyph numbers and this text, a fresh one if none; null when the text
+// is too long to keep.
+static LayoutEntry *layout_entry(const Font &f, const char *t) {
+    size_t n = strlen(t);
+    if (n >= LAYOUT_TEXT_MAX) return nullptr;
+    for (LayoutEntry &e : s_layout)
+        if (e.used && e.n == n && memcmp(e.text, t, n) == 0 && memcmp(e.shapes, f.shapes, sizeof e.shapes) == 0)
+            return &e;
+    LayoutEntry &e = s_layout[s_layout_next];
+    s_layout_next = (s_layout_next + 1) % LAYOUT_ENTRIES;
+    e.used = true;
+    e.has_sum = e.has_lines = false;
+    e.n = n;
+    memcpy(e.text, t, n);
+    memcpy(e.shapes, f.shapes, sizeof e.shapes);
+    return &e;
+}
+
+static void layout_lines(const Font &f, const char *t, float width, TextLines &out) {
+    LayoutEntry *e = layout_entry(f, t);
+    if (!e) return lines_of(f, t, width, out);
+    if (!e->has_lines || memcmp(&e->wrap, &width, sizeof width) != 0) {
+        lines_of(f, t, width, e->lines);
+        e->wrap = width;
+        e->has_lines = true;
+    }
+    out.count = e->lines.count;
+    memcpy(out.lines, e->lines.lines, sizeof(TextLine) * (size_t)out.count);
+}
+
+static float advance_sum(const Font &f, const char *t) {
+    LayoutEntry *e = layout_entry(f, t);
+    if (e && e->has_sum) return e->sum;
+    float w = 0;
+    for (const char *p = t; *p; p++) w += advance(f, (unsigned char)*p);
+    if (e) {
+        e->sum = w;
+        e->has_sum = true;
+    }
+    return w;
+}
+
 void font_lines(int32_t font, const char *text, float width, TextLines &lines) {
-    lines_of(font_at(font), text ? text : "", width, lines);
+    layout_lines(font_at(font), text ? text : "", width, lines);
 }
 
 float font_width(int32_t font, const char *text) {
     const Font &f = font_at(font);
-    const char *t = text_censor(text);
-    float w = 0;
-    for (; *t; t++) w += advance(f, (unsigned char)*t);
-    return ceilf(w);
+    return ceilf(advance_sum(f, text_censor(text)));
 }
 
 float font_height(int32_t font, const char *text, float width) {
     const Font &f = font_at(font);
     if (!text || width == 0) return f.height;
     TextLines lines;
-    lines_of(f, text_censor(text), width, lines);
+    layout_lines(f, text_censor(text), width, lines);
     return f.height * (float)lines.count;
 }
 
@@ -138,7 +199,7 @@ GfxRect font_caret(int32_t font, const char *text, int32_t pos, float width) {
     const Font &f = font_at(font);
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
+    layout_lines(f, t, width, lines);
     float x = 0, y = 0;
     for (int32_t l = 0; l < lines.count; l++, y += f.height) {
         x = 0;
@@ -155,7 +216,7 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
     const Font &f = font_at(font);
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
+    layout_lines(f, t, width, lines);
     int32_t best = 0;
     int64_t best_d = INT64_MAX;
     float ly = 0;
@@ -213,7 +274,7 @@ void font_draw(int32_t font, const char *text, float x, float y, float width, in
     if (!font_gl(f)) return;
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
+    layout_lines(f, t, width, lines);
     // Each line is drawn straight from the censored text: no copy, no allocation; all lines in one batch.
     gfx_batch_begin();
     for (int32_t l = 0; l < lines.count; l++, y += f.height) {
