@@ -23,7 +23,9 @@ void GameState::root_empty() {
 
 void GameState::root_paint() {
     root->measure_content();
+    gfx_batch_begin();
     root->paint_content();
+    gfx_batch_end();
 }
 
 // The size is set after add(), like every value written to a widget already in the root: it takes

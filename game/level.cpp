@@ -114,6 +114,8 @@ void level_tick(Game *game) {
 }
 
 void level_paint(Game *game) {
+    gfx_batch_begin();   // the balls share one texture: one draw call for all of them
     for (const Object &o : game->level.objects)
         if (o.active && o.img) gfx_draw_img(o.img, o.x, o.y, o.w, o.h);
+    gfx_batch_end();
 }

@@ -1,7 +1,9 @@
 // draw.cpp - view, transforms and quad drawing with software clipping.
 //
 // Every quad is cut on the CPU against the top clip rectangle (texture rectangle in proportion)
-// and drawn as one 4-vertex triangle strip from arrays on the stack.
+// and added to the batch: two triangles, top-left, top-right, bottom-left and bottom-left,
+// top-right, bottom-right (the two triangles of a 4-vertex strip, vertex for vertex, so the
+// pixels are those of a strip). The batch goes out as one glDrawArrays per texture run.
 #include "gfx/gfx.h"
 
 #include <cmath>
@@ -97,10 +99,56 @@ int32_t gfx_trunc(float v) {
     return (int32_t)v;
 }
 
+// ---- the batch ------------------------------------------------------------------------------
+
+enum { BATCH_QUADS = 1024 };
+static float s_batch_pos[BATCH_QUADS * 12];   // 6 vertices of 2 floats per quad
+static float s_batch_uv[BATCH_QUADS * 12];
+static int s_batch_quads = 0;
+static uint32_t s_batch_gl = 0;   // the texture of the waiting quads
+static int s_batch_depth = 0;     // open spans
+
+void gfx_flush() {
+    if (s_batch_quads == 0) return;
+    glBindTexture(GL_TEXTURE_2D, s_batch_gl);
+    glVertexPointer(2, GL_FLOAT, 0, s_batch_pos);
+    glTexCoordPointer(2, GL_FLOAT, 0, s_batch_uv);
+    glDrawArrays(GL_TRIANGLES, 0, 6 * s_batch_quads);
+    s_batch_quads = 0;
+}
+
+void gfx_batch_begin() { s_batch_depth++; }
+
+void gfx_batch_end() {
+    if (s_batch_depth > 0) s_batch_depth--;
+    if (s_batch_depth == 0) gfx_flush();
+}
+
+void gfx_quad(uint32_t gl, const GfxRect &a, const GfxRect &t) {
+    if (s_batch_quads == BATCH_QUADS || (s_batch_quads > 0 && gl != s_batch_gl)) gfx_flush();
+    s_batch_gl = gl;
+    const float x0 = a.x, y0 = a.y, x1 = a.x + a.w, y1 = a.y + a.h;
+    const float s0 = t.x, t0 = t.y, s1 = t.x + t.w, t1 = t.y + t.h;
+    float *v = s_batch_pos + s_batch_quads * 12, *u = s_batch_uv + s_batch_quads * 12;
+    v[0] = x0, v[1] = y0, v[2] = x1, v[3] = y0, v[4] = x0, v[5] = y1;
+    v[6] = x0, v[7] = y1, v[8] = x1, v[9] = y0, v[10] = x1, v[11] = y1;
+    u[0] = s0, u[1] = t0, u[2] = s1, u[3] = t0, u[4] = s0, u[5] = t1;
+    u[6] = s0, u[7] = t1, u[8] = s1, u[9] = t0, u[10] = s1, u[11] = t1;
+    s_batch_quads++;
+    if (s_batch_depth == 0) gfx_flush();
+}
+
+// A new or destroyed context: waiting quads name textures of the old one and are dropped.
+void gfx_batch_reset() {
+    s_batch_quads = 0;
+    s_batch_depth = 0;
+}
+
 // ---- context calls --------------------------------------------------------------------------
 
 void gfx_view() {
     if (!gfx || !driver) return;
+    gfx_flush();
     float W = (float)driver->width, H = (float)driver->height;
     float VW = (float)(int32_t)gfx->view_w, VH = (float)(int32_t)gfx->view_h;
     glMatrixMode(GL_PROJECTION);
@@ -145,6 +193,7 @@ void gfx_clip_pop() {
 
 void gfx_translate(int32_t x, int32_t y) {
     if (!gfx) return;
+    gfx_flush();
     gfx->origin[0] += (float)x;
     gfx->origin[1] += (float)y;
     glTranslatef((float)x, (float)y, 0);
@@ -152,18 +201,13 @@ void gfx_translate(int32_t x, int32_t y) {
 
 void gfx_color(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     if (!gfx) return;
+    gfx_flush();
     glColor4ub((GLubyte)(r * a / 255), (GLubyte)(g * a / 255), (GLubyte)(b * a / 255), a);
 }
 
-// Clip and draw one textured quad; corners top-left, top-right, bottom-left, bottom-right.
+// Clip one textured quad and add it to the batch.
 static void draw_quad(uint32_t gl, GfxRect a, GfxRect t) {
-    if (!gfx_clip(a, &t)) return;
-    const float v[8] = {a.x, a.y, a.x + a.w, a.y, a.x, a.y + a.h, a.x + a.w, a.y + a.h};
-    const float c[8] = {t.x, t.y, t.x + t.w, t.y, t.x, t.y + t.h, t.x + t.w, t.y + t.h};
-    glBindTexture(GL_TEXTURE_2D, gl);
-    glVertexPointer(2, GL_FLOAT, 0, v);
-    glTexCoordPointer(2, GL_FLOAT, 0, c);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    if (gfx_clip(a, &t)) gfx_quad(gl, a, t);
 }
 
 // The image in slot `img` and its texture, or null when there is nothing to draw: no context,
@@ -202,14 +246,17 @@ void gfx_draw_box(int32_t img, int32_t x, int32_t y, int32_t w, int32_t h, int32
     GfxBoxPart parts[9];
     gfx_box_parts(x, y, w, h, border, parts);
     const float third = 1.0f / 3.0f;
+    gfx_batch_begin();
     for (const GfxBoxPart &p : parts)
         gfx_draw_img_part(img, p.fx, p.fy, third, third, p.quad.x, p.quad.y, p.quad.w, p.quad.h);
+    gfx_batch_end();
 }
 
 void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (!gfx) return;
     GfxRect a = {(float)x, (float)y, (float)w, (float)h};
     if (!gfx_clip(a, nullptr)) return;
+    gfx_flush();
     glColor4ub((GLubyte)((rgb >> 16) & 255), (GLubyte)((rgb >> 8) & 255), (GLubyte)(rgb & 255), 255);
     const float v[8] = {a.x, a.y, a.x + a.w, a.y, a.x, a.y + a.h, a.x + a.w, a.y + a.h};
     glDisable(GL_TEXTURE_2D);

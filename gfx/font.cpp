@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <GL/gl.h>
 #include "app/files.h"
 
 FontTable *font_table = nullptr;
@@ -112,23 +111,84 @@ static void lines_of(const Font &f, const char *t, float width, TextLines &out) 
     }
 }
 
+// ---- layout cache -----------------------------------------------------------------------------
+// A label measures its text and draws it again in the same frame, a text field asks for the caret
+// and the nearest position of one text: the sums and the lines of the last few texts are kept.
+// An entry answers only for the same glyph numbers (a font's record compared byte for byte, so a
+// record changed in place is measured anew), the same text and, for lines, the same width: what
+// it gives is what measuring again would give.
+
+enum { LAYOUT_ENTRIES = 8, LAYOUT_TEXT_MAX = 256 };
+
+struct LayoutEntry {
+    bool used, has_sum, has_lines;
+    float sum;              // the advances of the text added up in order
+    float wrap;             // the width the lines were broken at
+    TextLines lines;
+    size_t n;
+    char text[LAYOUT_TEXT_MAX];
+    GfxRect shapes[256];
+};
+
+static LayoutEntry s_layout[LAYOUT_ENTRIES];
+static int s_layout_next = 0;   // the entry a new text takes (round robin)
+
+// The entry for this font's glyph numbers and this text, a fresh one if none; null when the text
+// is too long to keep.
+static LayoutEntry *layout_entry(const Font &f, const char *t) {
+    size_t n = strlen(t);
+    if (n >= LAYOUT_TEXT_MAX) return nullptr;
+    for (LayoutEntry &e : s_layout)
+        if (e.used && e.n == n && memcmp(e.text, t, n) == 0 && memcmp(e.shapes, f.shapes, sizeof e.shapes) == 0)
+            return &e;
+    LayoutEntry &e = s_layout[s_layout_next];
+    s_layout_next = (s_layout_next + 1) % LAYOUT_ENTRIES;
+    e.used = true;
+    e.has_sum = e.has_lines = false;
+    e.n = n;
+    memcpy(e.text, t, n);
+    memcpy(e.shapes, f.shapes, sizeof e.shapes);
+    return &e;
+}
+
+static void layout_lines(const Font &f, const char *t, float width, TextLines &out) {
+    LayoutEntry *e = layout_entry(f, t);
+    if (!e) return lines_of(f, t, width, out);
+    if (!e->has_lines || memcmp(&e->wrap, &width, sizeof width) != 0) {
+        lines_of(f, t, width, e->lines);
+        e->wrap = width;
+        e->has_lines = true;
+    }
+    out.count = e->lines.count;
+    memcpy(out.lines, e->lines.lines, sizeof(TextLine) * (size_t)out.count);
+}
+
+static float advance_sum(const Font &f, const char *t) {
+    LayoutEntry *e = layout_entry(f, t);
+    if (e && e->has_sum) return e->sum;
+    float w = 0;
+    for (const char *p = t; *p; p++) w += advance(f, (unsigned char)*p);
+    if (e) {
+        e->sum = w;
+        e->has_sum = true;
+    }
+    return w;
+}
+
 void font_lines(int32_t font, const char *text, float width, TextLines &lines) {
-    lines_of(font_at(font), text ? text : "", width, lines);
+    layout_lines(font_at(font), text ? text : "", width, lines);
 }
 
 float font_width(int32_t font, const char *text) {
     const Font &f = font_at(font);
-    const char *t = text_censor(text);
-    float w = 0;
-    for (; *t; t++) w += advance(f, (unsigned char)*t);
-    return ceilf(w);
+    return ceilf(advance_sum(f, text_censor(text)));
 }
 
 float font_height(int32_t font, const char *text, float width) {
     const Font &f = font_at(font);
     if (!text || width == 0) return f.height;
     TextLines lines;
-    lines_of(f, text_censor(text), width, lines);
+    layout_lines(f, text_censor(text), width, lines);
     return f.height * (float)lines.count;
 }
 
@@ -136,7 +196,7 @@ GfxRect font_caret(int32_t font, const char *text, int32_t pos, float width) {
     const Font &f = font_at(font);
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
+    layout_lines(f, t, width, lines);
     float x = 0, y = 0;
     for (int32_t l = 0; l < lines.count; l++, y += f.height) {
         x = 0;
@@ -153,7 +213,7 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
     const Font &f = font_at(font);
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
+    layout_lines(f, t, width, lines);
     int32_t best = 0;
     int64_t best_d = INT64_MAX;
     float ly = 0;
@@ -176,51 +236,29 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
 
 // ---- drawing --------------------------------------------------------------------------------
 
-enum { GLYPH_BATCH = 256 };
-static float s_glyph_pos[GLYPH_BATCH * 12];   // 6 vertices of 2 floats per glyph quad
-static float s_glyph_uv[GLYPH_BATCH * 12];
-
 // The GL name of a font's glyph sheet, 0 when it has none (nothing can be drawn).
 static uint32_t font_gl(const Font &f) {
     if (!gfx || f.tex <= 0 || f.tex >= GFX_MAX_TEXTURES || f.rect.w == 0 || f.rect.h == 0) return 0;
     return gfx->texs[f.tex].gl;
 }
 
-static void flush_glyphs(int quads) {
-    if (quads == 0) return;
-    glVertexPointer(2, GL_FLOAT, 0, s_glyph_pos);
-    glTexCoordPointer(2, GL_FLOAT, 0, s_glyph_uv);
-    glDrawArrays(GL_TRIANGLES, 0, 6 * quads);
-}
-
-// One line of n bytes, pen starting at x; lines longer than a batch go out in several draw calls.
+// One line of n bytes, pen starting at x, into the batch (gfx_quad): one draw call per line, or
+// per batch span when the caller opened one.
 static void run_glyphs(const Font &f, const char *text, size_t n, float x, float y) {
     uint32_t gl = font_gl(f);
     if (!gl) return;
-    glBindTexture(GL_TEXTURE_2D, gl);
     const float W = f.rect.w, H = f.rect.h;
     float pen = x;
-    int quads = 0;
+    gfx_batch_begin();
     for (size_t i = 0; i < n; i++) {
         unsigned char b = (unsigned char)text[i];
         const GfxRect &r = f.rects[b], &s = f.shapes[b];
         GfxRect a = {pen + s.x, y + s.y, r.w, r.h};
         GfxRect t = {r.x / W, r.y / H, r.w / W, r.h / H};
         pen += s.w;
-        if (!gfx_clip(a, &t)) continue;
-        float *v = s_glyph_pos + quads * 12, *u = s_glyph_uv + quads * 12;
-        const float x0 = a.x, y0 = a.y, x1 = a.x + a.w, y1 = a.y + a.h;
-        const float s0 = t.x, t0 = t.y, s1 = t.x + t.w, t1 = t.y + t.h;
-        const float vs[12] = {x0, y0, x1, y0, x0, y1, x0, y1, x1, y0, x1, y1};
-        const float us[12] = {s0, t0, s1, t0, s0, t1, s0, t1, s1, t0, s1, t1};
-        memcpy(v, vs, sizeof vs);
-        memcpy(u, us, sizeof us);
-        if (++quads == GLYPH_BATCH) {
-            flush_glyphs(quads);
-            quads = 0;
-        }
+        if (gfx_clip(a, &t)) gfx_quad(gl, a, t);
     }
-    flush_glyphs(quads);
+    gfx_batch_end();
 }
 
 void font_run(int32_t font, const char *text, float x, float y) {
@@ -233,12 +271,14 @@ void font_draw(int32_t font, const char *text, float x, float y, float width, in
     if (!font_gl(f)) return;
     const char *t = text_censor(text);
     TextLines lines;
-    lines_of(f, t, width, lines);
-    // Each line is drawn straight from the censored text: no copy, no allocation.
+    layout_lines(f, t, width, lines);
+    // Each line is drawn straight from the censored text: no copy, no allocation; all lines in one batch.
+    gfx_batch_begin();
     for (int32_t l = 0; l < lines.count; l++, y += f.height) {
         const TextLine &line = lines.lines[l];
         float lx = width == 0 ? x : x + (width - (float)line.width) * (float)(align + 1) * 0.5f;
         GfxRect box = {lx, y, (float)line.width, f.height};
         if (gfx_clip(box, nullptr)) run_glyphs(f, t + line.start, (size_t)(line.end - line.start), lx, y);
     }
+    gfx_batch_end();
 }

@@ -18,8 +18,11 @@ static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr,
 
 static long s_tex_load_total_ms = 0;   // all texture loads of the run, across video resets
 
+void gfx_batch_reset();   // draw.cpp
+
 void gfx_init() {
     if (gfx) gfx_destroy();
+    gfx_batch_reset();
     gfx = new Gfx();   // value-initialised: every number and record zero
     glEnable(GL_TEXTURE_2D);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -37,6 +40,7 @@ void gfx_init() {
 
 void gfx_destroy() {
     if (!gfx) return;
+    gfx_batch_reset();
     // GL texture names are not deleted: the window and its context are re-created right after.
     gfx->tex_cache.destroy();
     gfx->img_cache.destroy();

@@ -77,6 +77,20 @@ void gfx_clip_push(int32_t w, int32_t h);
 void gfx_clip_pop();
 bool gfx_clip(GfxRect &a, GfxRect *t);   // cut a (and t in proportion) to the top clip rectangle
 
+// Batching. Textured quads are collected and drawn with one call per run of quads on the same
+// texture. Outside a batch span every drawing call has drawn its quads when it returns; between
+// gfx_batch_begin() and the matching gfx_batch_end() (spans nest) quads may wait. Whatever changes
+// what a waiting quad would look like draws the waiting quads first: another texture, gfx_color,
+// gfx_fill_rect, gfx_translate, gfx_view, the end of the outermost span. Clipping needs nothing:
+// quads are cut before they wait. Code that uses OpenGL itself inside a span (matrices, colour,
+// clearing, reading pixels) calls gfx_flush() first.
+void gfx_batch_begin();
+void gfx_batch_end();
+void gfx_flush();
+// Add one quad, already clipped, on texture gl: a (screen) and t (texture) corners as gfx_draw_img
+// draws them. Drawn at once outside a span.
+void gfx_quad(uint32_t gl, const GfxRect &a, const GfxRect &t);
+
 // Pure geometry, no context needed: what the drawing calls above compute.
 // Cut a (and t in proportion) to the clip rectangle c: left, right, top, bottom edge in turn.
 bool gfx_clip_rect(const GfxRect &c, GfxRect &a, GfxRect *t);

@@ -284,7 +284,7 @@ void Container::paint_content() {
         gfx_translate(c->x, c->y);
         c->paint();
         gfx_translate(-c->x, -c->y);
-        if (push && gfx) glPopMatrix();
+        if (push && gfx) { gfx_flush(); glPopMatrix(); }
     }
 }
 

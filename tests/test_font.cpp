@@ -61,8 +61,11 @@ TEST_F(TenFont, WidthAndHeight) {
     EXPECT_EQ(font_width(1, ""), 0);
     EXPECT_EQ(font_width(1, "ab\ncd"), 50);   // the newline's advance counts too
     EXPECT_EQ(font_width(1, "Damn it"), 3 * 4 + 30);   // censored: four stars
-    font_table->fonts[1].shapes['x'].w = 2.25f;
+    EXPECT_EQ(font_width(1, "xx"), 20);
+    EXPECT_EQ(font_height(1, "xx xx", 45), 24);
+    font_table->fonts[1].shapes['x'].w = 2.25f;   // changed in place: nothing measured before holds
     EXPECT_EQ(font_width(1, "xx"), 5);   // raised to the next whole pixel
+    EXPECT_EQ(font_height(1, "xx xx", 45), 12);
     EXPECT_EQ(font_height(1, "", 0), 12);
     EXPECT_EQ(font_height(1, "", 100), 12);
     EXPECT_EQ(font_height(1, "ab\ncd", 0), 12);   // width 0: one line whatever the text

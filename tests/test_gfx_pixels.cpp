@@ -272,6 +272,42 @@ TEST_F(Pixels, LongLinesAreDrawnWhole) {
     EXPECT_FALSE(lit(55, 155));
 }
 
+// In a batch span quads wait; each state change must draw them first, as they were added.
+TEST_F(Pixels, BatchedQuadsKeepTheirTextureColourPlaceAndOrder) {
+    REQUIRE_WINDOW(win);
+    int32_t white = gfx_img_load("white"), ramp = gfx_img_load("ramp");
+    gfx_batch_begin();
+    gfx_draw_img(white, 10, 10, 20, 20);   // another texture over its right half
+    gfx_draw_img(ramp, 20, 10, 0, 0);
+    gfx_color(255, 0, 0, 255);             // the next colour does not tint the waiting quad
+    gfx_draw_img(white, 100, 10, 8, 8);
+    gfx_color(0, 0, 255, 255);
+    gfx_draw_img(white, 110, 10, 8, 8);
+    gfx_color(255, 255, 255, 255);
+    gfx_draw_img(white, 130, 10, 8, 8);    // a translation does not move the waiting quad
+    gfx_translate(20, 0);
+    gfx_draw_img(white, 130, 30, 8, 8);
+    gfx_translate(-20, 0);
+    gfx_draw_img(white, 200, 10, 20, 20);  // a fill comes after it, on top
+    gfx_fill_rect(0x00ff00, 205, 15, 10, 10);
+    for (int i = 0; i < 1100; i++)         // more quads than one draw call takes
+        gfx_draw_img(white, (float)(10 + i % 110 * 2), (float)(100 + i / 110 * 2), 1, 1);
+    gfx_batch_end();
+    EXPECT_RGB(14, 20, 255, 255, 255, 0);
+    EXPECT_RGB(25, 15, 20, 20, 128, 2);    // ramp texel (5, 5)
+    EXPECT_RGB(104, 14, 255, 0, 0, 0);
+    EXPECT_RGB(114, 14, 0, 0, 255, 0);
+    EXPECT_TRUE(lit(134, 14));
+    EXPECT_FALSE(lit(154, 14));
+    EXPECT_TRUE(lit(154, 34));
+    EXPECT_FALSE(lit(134, 34));
+    EXPECT_RGB(210, 20, 0, 255, 0, 0);
+    EXPECT_RGB(202, 12, 255, 255, 255, 0);
+    EXPECT_TRUE(lit(10, 100));             // the first quad and the last
+    EXPECT_TRUE(lit(10 + 109 * 2, 100 + 9 * 2));
+    EXPECT_FALSE(lit(11, 100));
+}
+
 TEST_F(Pixels, ViewAndUnprojectAgreeAtEveryQuarterTurn) {
     REQUIRE_WINDOW(win);
     gfx->view_w = 1024;

@@ -46,7 +46,8 @@ int record(void* ctx, int type, const JSON_value* v)
     return 1;
 }
 
-Outcome parse(const std::string& text, bool comments = true, int depth = 16)
+// One byte at a time, or (bulk) the whole text through JSON_parser_chars.
+Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk)
 {
     Outcome r;
     JSON_config config;
@@ -56,7 +57,11 @@ Outcome parse(const std::string& text, bool comments = true, int depth = 16)
     config.allow_comments = comments;
     config.depth = depth;
     JSON_parser jc = JSON_parser_new(&config);
-    for (size_t i = 0; i < text.size(); i++) {
+    if (bulk) {
+        size_t fed = JSON_parser_chars(jc, text.data(), text.size());
+        if (fed < text.size()) r.failed_at = (int)fed;
+    }
+    for (size_t i = 0; !bulk && i < text.size(); i++) {
         if (!JSON_parser_char(jc, (unsigned char)text[i])) {
             r.failed_at = (int)i;
             break;
@@ -65,6 +70,20 @@ Outcome parse(const std::string& text, bool comments = true, int depth = 16)
     if (r.failed_at < 0) r.ended = JSON_parser_end(jc);
     r.error = JSON_parser_get_error(jc);
     JSON_parser_delete(jc);
+    return r;
+}
+
+// Every text is parsed both ways: the bulk path must give the same events, failure and error.
+Outcome parse(const std::string& text, bool comments = true, int depth = 16)
+{
+    Outcome r = parse_with(text, comments, depth, false);
+    if (text.find('\0') == std::string::npos) {   // the bulk path stops before a zero byte
+        Outcome b = parse_with(text, comments, depth, true);
+        EXPECT_EQ(b.events, r.events) << text;
+        EXPECT_EQ(b.failed_at, r.failed_at) << text;
+        EXPECT_EQ(b.ended, r.ended) << text;
+        EXPECT_EQ(b.error, r.error) << text;
+    }
     return r;
 }
 

@@ -5,17 +5,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "ext/json/JSON_parser.h"
 
 namespace {
 
-// One per json_parse call. `stack` holds the handle of every open container, outermost first;
-// those handles live in the parent containers, which do not grow while a child is open.
+// One per json_parse call. `stack` holds the handle of every open container, outermost first, with
+// its kind; those handles live in the parent containers, which do not grow while a child is open.
+struct json_open {
+    var* handle;
+    bool dict;
+};
+
 struct json_builder {
-    std::vector<var*> stack;
+    std::vector<json_open> stack;
     var* current = nullptr;
+    bool current_dict = false;
     var* root = nullptr;
     std::string key;
 };
@@ -25,21 +32,21 @@ var* builder_add(json_builder* b, var&& v)
 {
     if (!b->current) return nullptr;
     var_object* o = b->current->obj;
-    int kind = o ? o->__type__() : VAR_NONE;
-    if (kind == VAR_LIST) {
+    if (!b->current_dict) {
         auto& items = static_cast<_var_list*>(o)->items;
         items.push_back(std::move(v));
         return &items.back();
     }
-    if (kind == VAR_DICT) {
-        var& slot = static_cast<_var_dict*>(o)->items[b->key];
-        slot = std::move(v);
-        return &slot;
-    }
-    return nullptr;
+    // Keys that come in ascending order (a written-out dict) go straight to the end; a repeated
+    // key keeps its place and takes the new value, as element access does.
+    auto& items = static_cast<_var_dict*>(o)->items;
+    auto slot = items.emplace_hint(items.end(), std::piecewise_construct, std::forward_as_tuple(b->key),
+                                   std::forward_as_tuple());
+    slot->second = std::move(v);
+    return &slot->second;
 }
 
-void builder_open(json_builder* b, var&& c)
+void builder_open(json_builder* b, var&& c, bool dict)
 {
     if (b->stack.empty()) {
         *b->root = std::move(c);
@@ -47,19 +54,27 @@ void builder_open(json_builder* b, var&& c)
     } else {
         b->current = builder_add(b, std::move(c));
     }
-    b->stack.push_back(b->current);
+    b->current_dict = dict;
+    b->stack.push_back(json_open{b->current, dict});
 }
 
 void builder_close(json_builder* b)
 {
     b->current = nullptr;
     if (!b->stack.empty()) b->stack.pop_back();
-    if (!b->stack.empty()) b->current = b->stack.back();
+    if (!b->stack.empty()) {
+        b->current = b->stack.back().handle;
+        b->current_dict = b->stack.back().dict;
+    }
 }
 
+// A text value's length up to its first zero byte (a "\u0000" escape puts one in).
 size_t text_length(const JSON_value* value)
 {
-    return strnlen(value->vu.str.value, value->vu.str.length); // cut at the first zero byte
+    const char* s = value->vu.str.value;
+    size_t n = value->vu.str.length, i = 0;
+    while (i < n && s[i]) i++;
+    return i;
 }
 
 } // namespace
@@ -68,8 +83,8 @@ int json_event(void* ctx, int type, const JSON_value* value)
 {
     json_builder* b = (json_builder*)ctx;
     switch (type) {
-    case JSON_T_ARRAY_BEGIN: builder_open(b, var(VAR_LIST, 0, nullptr)); break;
-    case JSON_T_OBJECT_BEGIN: builder_open(b, var(VAR_DICT, 0, nullptr)); break;
+    case JSON_T_ARRAY_BEGIN: builder_open(b, var(VAR_LIST, 0, nullptr), false); break;
+    case JSON_T_OBJECT_BEGIN: builder_open(b, var(VAR_DICT, 0, nullptr), true); break;
     case JSON_T_ARRAY_END:
     case JSON_T_OBJECT_END: builder_close(b); break;
     case JSON_T_INTEGER: builder_add(b, var(value->vu.integer_value)); break;

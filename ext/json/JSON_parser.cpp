@@ -752,12 +752,60 @@ int JSON_parser_char(JSON_parser jc, int c)
     return feed(jc, c) ? 1 : 0;
 }
 
+// What a run of bytes can be after a step in each state: white space between tokens, the
+// ordinary bytes of a string, the digits of a number. (Escapes and comments have states of their
+// own, ES and C1 to C3, so no run starts inside one.)
+enum Run : int8_t { RUN_NONE, RUN_WHITE, RUN_STRING, RUN_DIGITS };
+
+struct RunTable { int8_t r[NR_STATES]; };
+
+static constexpr RunTable make_runs()
+{
+    RunTable t{};
+    for (int s = 0; s < NR_STATES; s++)
+        if (s != ST && state_table.t[s][C_SPACE] == s && state_table.t[s][C_WHITE] == s) t.r[s] = RUN_WHITE;
+    t.r[ST] = RUN_STRING;
+    t.r[IN] = t.r[FR] = t.r[E3] = RUN_DIGITS;
+    return t;
+}
+
+static constexpr RunTable run_table = make_runs();
+
+// After a step in a state with a run kind: takes over the run of bytes at text that would each
+// leave the state as it is and change nothing but the token buffer, exactly as stepping them one
+// by one does (same state, same buffer, never a failure); returns its length.
+static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size_t n)
+{
+    size_t k = 0;
+    if (run == RUN_WHITE) {
+        if (jc->type != JSON_T_NONE) return 0;   // after a keyword white space is kept
+        while (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
+    } else {
+        // Kept bytes: as many as fit without growing the buffer (each step leaves room for one
+        // more byte and the terminator); the step after the run grows it as usual.
+        size_t room = jc->parse_buffer_capacity - jc->parse_buffer_count - 1;
+        if (n > room) n = room;
+        char* out = jc->parse_buffer + jc->parse_buffer_count;
+        if (run == RUN_STRING)
+            for (unsigned char c; k < n && (c = text[k]) >= 0x20 && c != '"' && c != '\\'; k++) out[k] = (char)c;
+        else
+            for (unsigned char c; k < n && (c = text[k]) >= '0' && c <= '9'; k++) out[k] = (char)c;
+        jc->parse_buffer_count += k;
+        jc->parse_buffer[jc->parse_buffer_count] = 0;
+    }
+    if (k) jc->current_char = text[k - 1];
+    return k;
+}
+
 size_t JSON_parser_chars(JSON_parser jc, const char* text, size_t n)
 {
+    const unsigned char* t = (const unsigned char*)text;
     size_t i = 0;
-    for (; i < n; i++) {
-        unsigned char c = (unsigned char)text[i];
-        if (c == 0 || !feed(jc, c)) break;
+    while (i < n) {
+        if (t[i] == 0 || !feed(jc, t[i])) break;
+        i++;
+        int run = run_table.r[jc->state];
+        if (run != RUN_NONE && i < n && (run != RUN_WHITE || t[i] <= ' ')) i += run_ahead(jc, run, t + i, n - i);
     }
     return i;
 }
