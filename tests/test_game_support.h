@@ -9,6 +9,7 @@
 #include <deque>
 #include "app/app.h"
 #include "app/driver.h"
+#include "app/files.h"
 #include "game/level.h"
 #include "game/random.h"
 #include "game/states.h"
@@ -88,7 +89,7 @@ struct SplatSound {
         EXPECT_TRUE(write_file("data/splat.wav", make_wav(22050, 1, 16, 441.0, 0.2, 0.5)));
         driver = &d;
         sound_init_with(SoundEngine::create(false));
-        sound_caches_create();
+        sound_caches_create(data_catalogue(), data_dir());
     }
     ~SplatSound() {
         sound_caches_destroy();
