@@ -186,6 +186,16 @@ TEST(Var, AssignmentAndReferenceCounting)
     var n(5);
     n = var("5");
     EXPECT_EQ(n.type(), VAR_STRING);
+    // The list holds the only handle on its element, and the new value is read from inside it.
+    var l = L({L({var(7)})}), m = L({L({var(8)})});
+    l = l[0];
+    m = std::move(m[0]);
+    ASSERT_EQ(l.type(), VAR_LIST);
+    ASSERT_EQ(m.type(), VAR_LIST);
+    EXPECT_EQ(l.obj->refs, 1);
+    EXPECT_EQ(m.obj->refs, 1);
+    EXPECT_EQ(l[0].num(), 7);
+    EXPECT_EQ(m[0].num(), 8);
     // A handle on the shared none object of an empty handle never frees it.
     { var x(var().get()); }
     EXPECT_EQ(var().type(), VAR_NONE);
