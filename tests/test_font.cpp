@@ -1,8 +1,9 @@
-// Fonts without a window: line breaking, measuring, caret and hit, the censor, loading by name.
+// Fonts: line breaking, measuring, caret and hit, the censor, loading by name; drawing (window).
 #include <gtest/gtest.h>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "test_gfx_support.h"
 
 using testing::internal::CaptureStderr;
@@ -71,6 +72,7 @@ TEST_F(TenFont, WidthAndHeight) {
     EXPECT_EQ(font_height(1, "ab\ncd", 0), 12);   // width 0: one line whatever the text
     EXPECT_EQ(font_height(1, "ab\ncd", 100), 24);
     EXPECT_EQ(font_height(1, "abcdefg", 35), 36);
+    EXPECT_EQ(font_height(1, "damn damn", 35), 12);   // censored: "**** ****" fits one line
     EXPECT_EQ(font_height(1, nullptr, 35), 12);
     std::string many(2000, 'a');
     EXPECT_EQ(font_height(1, many.c_str(), 35), 12 * TEXT_MAX_LINES);
@@ -89,6 +91,7 @@ TEST_F(TenFont, CaretAndHit) {
     EXPECT_EQ(caret("abc def", 5, 35), "10,12,10,12");
     EXPECT_EQ(caret("abc def", 3, 35), "30,0,10,12");   // the break space, on the first line
     EXPECT_EQ(caret("", 0, 0), "0,0,0,12");
+    EXPECT_EQ(caret("damn x", 5, 0), "22,0,10,12");   // censored: four narrow stars before the space
 
     EXPECT_EQ(font_hit(1, "abc def", -50, 5, 35), 0);    // left of a line: its start
     EXPECT_EQ(font_hit(1, "abc def", 200, 5, 35), 3);    // right of it: its end
@@ -99,6 +102,7 @@ TEST_F(TenFont, CaretAndHit) {
     EXPECT_EQ(font_hit(1, "abc def", 0, 1000000, 35), 4);   // far below: the last line
     EXPECT_EQ(font_hit(1, "abc def", INT32_MIN, INT32_MAX, 35), 4);
     EXPECT_EQ(font_hit(1, "", 50, 50, 0), 0);
+    EXPECT_EQ(font_hit(1, "damn x", 22, 5, 0), 5);   // censored, as the caret places it
 }
 
 TEST(FontCensor, EveryWordInAnyCaseInsideWordsKeepingLength) {
@@ -211,4 +215,36 @@ TEST(FontLoad, The256thFontIsRefused) {
     EXPECT_EQ(log, "trying load font f255\nfont table full (255), not loading font f255\n");
     EXPECT_EQ(font_table->count, FONT_MAX);
     EXPECT_EQ(font_table->fonts[255].height, 254);
+}
+
+// Drawing censors too: on this sheet '*' shows a clear corner, so a censored word leaves no pixel.
+TEST(FontDraw, DrawsTheCensoredText) {
+    std::string font = font_entry_json("sheet"), block = rect_json(0, 0, 8, 8);
+    size_t star = std::string::npos;
+    for (int b = 33; b <= '*'; b++) star = font.find(block, star + 1);   // rects of 33, 34, ... '*'
+    font.replace(star, block.size(), rect_json(32, 32, 8, 8));
+    TempCatalogue cat("{\"font\":" + font + ",\"sheet\":{\"fname\":\"sheet.png\",\"rect\":" +
+                      rect_json(0, 0, 64, 64) + "}}", 128, 64);
+    GlWindow win(128, 64);
+    REQUIRE_WINDOW(win);
+    std::vector<uint8_t> px(64 * 64 * 4);
+    for (int i = 0; i < 64 * 64; i++) memset(&px[i * 4], i % 64 < 16 && i / 64 < 16 ? 255 : 0, 4);
+    cat.write_png("sheet.png", 64, 64, px.data());
+    gfx_init();
+    font_table_create();
+    gfx->view_w = 128, gfx->view_h = 64, gfx->view_scale = 1;
+    gfx_view();
+    CaptureStderr();
+    int32_t f = font_load("font");
+    GetCapturedStderr();
+    ASSERT_EQ(f, 1);
+    font_draw(f, "a damn", 10, 20, 0, -1);
+    auto lit = [](int x, int y) {
+        uint8_t p[4] = {0, 0, 0, 0};
+        glReadPixels(x, 64 - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return p[0] + p[1] + p[2] > 0;
+    };
+    EXPECT_TRUE(lit(10 + 1 + 3, 20 + 2 + 3));          // 'a'
+    for (int i = 2; i < 6; i++)
+        EXPECT_FALSE(lit(10 + i * 10 + 1 + 3, 20 + 2 + 3)) << i;   // the stars
 }

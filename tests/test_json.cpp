@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ext/json/JSON_parser.h"
 #include "util/zev_json.h"
@@ -21,6 +23,7 @@ struct Outcome {
     bool ended = false; // JSON_parser_end result
     int error = 0;
     std::string last_string;
+    bool floats_as_text = false; // "f:'<text>'" instead of "f:<value>"
 };
 
 int record(void* ctx, int type, const JSON_value* v)
@@ -33,7 +36,14 @@ int record(void* ctx, int type, const JSON_value* v)
     case JSON_T_OBJECT_BEGIN: r->events += "{ "; break;
     case JSON_T_OBJECT_END: r->events += "} "; break;
     case JSON_T_INTEGER: snprintf(buf, sizeof buf, "i:%d ", v->vu.integer_value); r->events += buf; break;
-    case JSON_T_FLOAT: snprintf(buf, sizeof buf, "f:%g ", v->vu.float_value); r->events += buf; break;
+    case JSON_T_FLOAT:
+        if (r->floats_as_text) {
+            r->events += "f:'" + std::string(v->vu.str.value, v->vu.str.length) + "' ";
+            break;
+        }
+        snprintf(buf, sizeof buf, "f:%g ", v->vu.float_value);
+        r->events += buf;
+        break;
     case JSON_T_NULL: r->events += "n "; break;
     case JSON_T_TRUE: r->events += "t "; break;
     case JSON_T_FALSE: r->events += "F "; break;
@@ -46,8 +56,10 @@ int record(void* ctx, int type, const JSON_value* v)
     return 1;
 }
 
-// One byte at a time, or (bulk) the whole text through JSON_parser_chars.
-Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk)
+// One byte at a time, or (bulk) the whole text through JSON_parser_chars; `adjust` may change the
+// configuration further (no callback, floats as text, memory functions).
+Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk,
+                   void (*adjust)(JSON_config&))
 {
     Outcome r;
     JSON_config config;
@@ -56,6 +68,8 @@ Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk)
     config.callback_ctx = &r;
     config.allow_comments = comments;
     config.depth = depth;
+    if (adjust) adjust(config);
+    r.floats_as_text = config.handle_floats_manually;
     JSON_parser jc = JSON_parser_new(&config);
     if (bulk) {
         size_t fed = JSON_parser_chars(jc, text.data(), text.size());
@@ -73,12 +87,22 @@ Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk)
     return r;
 }
 
+void no_callback(JSON_config& c) { c.callback = nullptr; }
+void floats_as_text(JSON_config& c) { c.handle_floats_manually = 1; }
+
+// Memory functions that count their calls and refuse every allocation after the first `allow`.
+int allocs, frees, allow = INT_MAX;
+void* counted_malloc(size_t n) { return allocs < allow ? (allocs++, malloc(n)) : nullptr; }
+void counted_free(void* p) { frees++, free(p); }
+void counted_memory(JSON_config& c) { c.malloc = counted_malloc, c.free = counted_free; }
+
 // Every text is parsed both ways: the bulk path must give the same events, failure and error.
-Outcome parse(const std::string& text, bool comments = true, int depth = 16)
+Outcome parse(const std::string& text, bool comments = true, int depth = 16,
+              void (*adjust)(JSON_config&) = nullptr)
 {
-    Outcome r = parse_with(text, comments, depth, false);
+    Outcome r = parse_with(text, comments, depth, false, adjust);
     if (text.find('\0') == std::string::npos) {   // the bulk path stops before a zero byte
-        Outcome b = parse_with(text, comments, depth, true);
+        Outcome b = parse_with(text, comments, depth, true, adjust);
         EXPECT_EQ(b.events, r.events) << text;
         EXPECT_EQ(b.failed_at, r.failed_at) << text;
         EXPECT_EQ(b.ended, r.ended) << text;
@@ -99,6 +123,9 @@ TEST(JsonParser, EventOrder)
     EXPECT_EQ(parse("[true,false , -0, 1e2, 1E-2,0.5e+1, 1., 0.e1]").events,
         "[ t F i:0 f:100 f:0.01 f:5 f:1 f:0 ] ");
     EXPECT_EQ(parse("[\n\t1\r\n]").events, "[ i:1 ] ");
+    // Without a callback the parser only checks: every kind of value still passes.
+    for (const char* t : {"{\"a\": [1, 2.5, \"x\", null, {}, []]}", "[true/**/,false , -0, 1e2, 3000000000]"})
+        EXPECT_TRUE(parse(t, true, 16, no_callback).ended) << t;
 }
 
 TEST(JsonParser, ErrorCodesByState)
@@ -133,6 +160,8 @@ TEST(JsonParser, ErrorCodesByState)
         {"[1e]", 3, JSON_E_INVALID_NUMBER},          // exponent
         {"[1e+]", 4, JSON_E_INVALID_NUMBER},         // exponent sign
         {"[1e5/**/]", 4, JSON_E_INVALID_NUMBER},     // exponent digits: no comment
+        {"[1/**/2]", 6, JSON_E_INVALID_CHAR},        // a comment ends a number: after-value
+        {"{\"a\":1/**/2}", 10, JSON_E_INVALID_CHAR},
         {"[1.x]", 3, JSON_E_INVALID_CHAR},           // fraction start
         {"[+1]", 1, JSON_E_UNBALANCED_COLLECTION},   // array-open
         {"[1,+1]", 3, JSON_E_INVALID_CHAR},          // value
@@ -149,6 +178,9 @@ TEST(JsonParser, ErrorCodesByState)
         Outcome r = parse(c.text);
         EXPECT_EQ(r.failed_at, c.at) << c.text;
         EXPECT_EQ(r.error, c.error) << c.text;
+        Outcome checked = parse(c.text, true, 16, no_callback); // validation only: the same verdict
+        EXPECT_EQ(checked.failed_at, c.at) << c.text;
+        EXPECT_EQ(checked.error, c.error) << c.text;
     }
     // Failures that leave the error code alone.
     Outcome comma = parse("[1],");
@@ -228,6 +260,10 @@ TEST(JsonParser, NumbersAndComments)
         "{ k:k i:1 k:l [ i:2 ] } ");
     EXPECT_EQ(parse("[/***/1/* ** / */]").events, "[ i:1 ] ");
     EXPECT_EQ(parse("[\"a\"/**/,true/**/]").events, "[ s:a t ] ");
+    // Floats as text, without the white space that ended them; strings keep theirs.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25/**/, 7, \"a \"]", true, 16, floats_as_text).events,
+        "[ f:'1.5' f:'2e3' f:'3000000000' f:'-0.25' i:7 s:a  ] ");
+    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0' } ");
 }
 
 TEST(JsonParser, StringsAndUnicode)
@@ -280,6 +316,73 @@ TEST(JsonParser, DepthAndReset)
     for (char c : std::string("{\"k\": 1}")) EXPECT_TRUE(JSON_parser_char(jc, (unsigned char)c));
     EXPECT_TRUE(JSON_parser_end(jc));
     JSON_parser_delete(jc);
+}
+
+// Each event refused in turn: the parse fails at the byte that caused it and sends nothing more.
+TEST(JsonParser, RefusedEventStopsTheParse)
+{
+    struct Refusing { int refuse = -1, events = 0; size_t byte = 0; std::vector<size_t> at; };
+    const std::string text = "{\"k\":[1,2.5,\"s\",null,true/**/,false],\"e\":{},\"m\":{\"x\":-3}}";
+    auto run = [&](Refusing& r) {
+        JSON_config config;
+        init_JSON_config(&config);
+        config.allow_comments = 1;
+        config.callback_ctx = &r;
+        config.callback = [](void* ctx, int, const JSON_value*) {
+            Refusing* r = (Refusing*)ctx;
+            r->at.push_back(r->byte);
+            return r->events++ == r->refuse ? 0 : 1;
+        };
+        JSON_parser jc = JSON_parser_new(&config);
+        int failed = -1;
+        for (r.byte = 0; r.byte < text.size() && failed < 0; r.byte++)
+            if (!JSON_parser_char(jc, (unsigned char)text[r.byte])) failed = (int)r.byte;
+        JSON_parser_delete(jc);
+        return failed;
+    };
+    Refusing all;
+    ASSERT_EQ(run(all), -1);
+    ASSERT_EQ(all.events, 19);
+    for (int n = 0; n < all.events; n++) {
+        Refusing r;
+        r.refuse = n;
+        EXPECT_EQ(run(r), (int)all.at[(size_t)n]) << n;
+        EXPECT_EQ(r.events, n + 1) << n;
+    }
+}
+
+// The caller's memory functions serve the parser, its grown buffer and stack, and get every block back.
+TEST(JsonParser, CallerMemoryFunctions)
+{
+    const std::string deep = std::string(300, '[') + std::string(300, ']');
+    const std::string big = "[\"" + std::string(10000, 'q') + "\"," + deep + "]";
+    allocs = frees = 0, allow = INT_MAX;
+    EXPECT_TRUE(parse(big, true, -1, counted_memory).ended);
+    EXPECT_GE(allocs, 3);
+    EXPECT_EQ(frees, allocs);
+    EXPECT_TRUE(parse("[[]]", true, 200, counted_memory).ended);
+    EXPECT_EQ(frees, allocs);
+
+    // Refused: no parser, or the growth fails with its error code; what was taken goes back.
+    allocs = frees = 0, allow = 0;
+    JSON_config config;
+    init_JSON_config(&config);
+    counted_memory(config);
+    EXPECT_EQ(JSON_parser_new(&config), nullptr);
+    allow = 1;
+    for (const std::string& text : {big, deep}) {
+        allocs = frees = 0;
+        Outcome r = parse(text, true, -1, counted_memory);
+        EXPECT_EQ(r.error, JSON_E_OUT_OF_MEMORY);
+        EXPECT_GT(r.failed_at, 100);
+        EXPECT_EQ(frees, 1);
+    }
+
+    // Only one of the two given: the standard allocator.
+    allocs = frees = 0, allow = INT_MAX;
+    EXPECT_TRUE(parse(big, true, -1, [](JSON_config& c) { c.malloc = counted_malloc; }).ended);
+    EXPECT_TRUE(parse(big, true, -1, [](JSON_config& c) { c.free = counted_free; }).ended);
+    EXPECT_EQ(allocs + frees, 0);
 }
 
 TEST(JsonParse, TreeShape)

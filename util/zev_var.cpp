@@ -101,18 +101,25 @@ static void slice_bounds(int n, int& start, int& end)
 // Pool
 // ---------------------------------------------------------------------------------------------
 
+// Under AddressSanitizer the pool tells it which bytes are in use: a block is addressable only
+// while it is handed out, and then only the bytes asked for. Reading a block after it came back,
+// or past the size asked for, is reported like any use after free or overflow.
 #if defined(__SANITIZE_ADDRESS__)
-#define VAR_POOL 0
+#define VAR_POOL_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define VAR_POOL 0
+#define VAR_POOL_ASAN 1
 #endif
 #endif
-#ifndef VAR_POOL
-#define VAR_POOL 1
+#ifdef VAR_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#define POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define POOL_POISON(p, n) ((void)(p), (void)(n))
+#define POOL_UNPOISON(p, n) ((void)(p), (void)(n))
 #endif
 
-#if VAR_POOL
 namespace {
 enum { POOL_GRAIN = 16, POOL_MAX = 256, POOL_CHUNK = 64 * 1024 };
 struct pool_block { pool_block* next; };
@@ -129,7 +136,25 @@ struct var_pool {
     size_t live;        // blocks handed out and not yet returned
 };
 var_pool pool; // zero-initialised, no destructor: usable by values destroyed at exit
+
+// The link of a free block (poisoned while it is free).
+inline pool_block* link_of(pool_block* b)
+{
+    POOL_UNPOISON(b, sizeof *b);
+    pool_block* next = b->next;
+    POOL_POISON(b, sizeof *b);
+    return next;
+}
+
+inline void set_link(pool_block* b, pool_block* next)
+{
+    POOL_UNPOISON(b, sizeof *b);
+    b->next = next;
+    POOL_POISON(b, sizeof *b);
+}
 } // namespace
+
+size_t var_pool_blocks_in_use() { return pool.live; }
 
 void* var_pool_alloc(size_t n)
 {
@@ -142,8 +167,9 @@ void* var_pool_alloc(size_t n)
     size_t cls = (n + POOL_GRAIN - 1) / POOL_GRAIN;
     pool.live++;
     if (pool_block* b = pool.free_list[cls]) {
-        pool.free_list[cls] = b->next;
-        __builtin_prefetch(b->next); // the next pop of this size reads it
+        pool.free_list[cls] = link_of(b);
+        __builtin_prefetch(pool.free_list[cls]); // the next pop of this size reads it
+        POOL_UNPOISON(b, n);
         return b;
     }
     size_t size = cls * POOL_GRAIN;
@@ -160,12 +186,14 @@ void* var_pool_alloc(size_t n)
             }
             ((pool_block*)chunk)->next = pool.chunks;
             pool.chunks = (pool_block*)chunk;
+            POOL_POISON(chunk + POOL_GRAIN, POOL_CHUNK - POOL_GRAIN); // the chain link stays readable
         }
         pool.cur = chunk + POOL_GRAIN;
         pool.end = chunk + POOL_CHUNK;
     }
     void* p = pool.cur;
     pool.cur += size;
+    POOL_UNPOISON(p, n);
     return p;
 }
 
@@ -179,7 +207,8 @@ void var_pool_free(void* p, size_t n)
     }
     size_t cls = (n + POOL_GRAIN - 1) / POOL_GRAIN;
     pool_block* b = (pool_block*)p;
-    b->next = pool.free_list[cls];
+    POOL_POISON(b, cls * POOL_GRAIN);
+    set_link(b, pool.free_list[cls]);
     pool.free_list[cls] = b;
     if (--pool.live == 0) {
         for (pool_block*& f : pool.free_list) f = nullptr;
@@ -187,15 +216,37 @@ void var_pool_free(void* p, size_t n)
         pool.cur = pool.end = nullptr;
     }
 }
-#else
-void* var_pool_alloc(size_t n)
-{
-    void* p = malloc(n ? n : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
 
-void var_pool_free(void* p, size_t) { free(p); }
+#ifdef VAR_POOL_ASAN
+// At exit, after the static values are gone (LeakSanitizer checks later still). Blocks still
+// handed out are values nobody released, or values something else still holds. The pool lets go
+// of every pointer it has into its chunks, so LeakSanitizer judges each chunk that holds such
+// blocks like any allocation: reached from live memory it is fine, otherwise it is reported as
+// a leak allocated from var_pool_alloc. Chunks with nothing handed out are freed.
+__attribute__((destructor)) static void var_pool_exit()
+{
+    if (pool.live == 0) return;
+    for (pool_block* f : pool.free_list)
+        while (f) {
+            pool_block* next = link_of(f);
+            set_link(f, nullptr);
+            f = next;
+        }
+    pool_block* chunk = pool.chunks;
+    pool = var_pool();
+    while (chunk) {
+        pool_block* next = chunk->next;
+        chunk->next = nullptr;
+        bool used = false;
+        for (char* b = (char*)chunk + POOL_GRAIN; b < (char*)chunk + POOL_CHUNK && !used; b += POOL_GRAIN)
+            used = !__asan_address_is_poisoned(b);
+        if (!used) {
+            POOL_UNPOISON(chunk, POOL_CHUNK);
+            free(chunk);
+        }
+        chunk = next;
+    }
+}
 #endif
 
 // ---------------------------------------------------------------------------------------------

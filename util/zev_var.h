@@ -44,9 +44,10 @@ struct var_object;
 
 // Small-block pool behind every value object, dict node and list array (single-threaded, like
 // the values). Blocks up to 256 bytes are recycled per size; bigger ones go to malloc. Memory
-// handed to the pool stays with the process. Sanitizer builds use plain malloc instead.
+// handed to the pool stays with the process. Under AddressSanitizer free blocks are poisoned.
 void* var_pool_alloc(size_t n);
 void var_pool_free(void* p, size_t n);
+size_t var_pool_blocks_in_use(); // small blocks handed out and not yet returned
 
 template <class T> struct var_pool_allocator {
     typedef T value_type;
