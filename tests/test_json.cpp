@@ -370,13 +370,14 @@ TEST(JsonParser, CallerMemoryFunctions)
     counted_memory(config);
     EXPECT_EQ(JSON_parser_new(&config), nullptr);
     allow = 1;
-    for (const std::string& text : {big, deep}) {
-        allocs = frees = 0;
-        Outcome r = parse(text, true, -1, counted_memory);
-        EXPECT_EQ(r.error, JSON_E_OUT_OF_MEMORY);
-        EXPECT_GT(r.failed_at, 100);
-        EXPECT_EQ(frees, 1);
-    }
+    for (const std::string& text : {big, deep})
+        for (bool bulk : {false, true}) {
+            allocs = frees = 0;
+            Outcome r = parse_with(text, true, -1, bulk, counted_memory);
+            EXPECT_EQ(r.error, JSON_E_OUT_OF_MEMORY);
+            EXPECT_GT(r.failed_at, 100);
+            EXPECT_EQ(frees, 1);
+        }
 
     // Only one of the two given: the standard allocator.
     allocs = frees = 0, allow = INT_MAX;
