@@ -779,7 +779,13 @@ static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size
     size_t k = 0;
     if (run == RUN_WHITE) {
         if (jc->type != JSON_T_NONE) return 0;   // after a keyword white space is kept
-        while (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
+        for (;;) {
+            // Indentation: eight spaces at a time.
+            uint64_t word;
+            while (k + 8 <= n && (memcpy(&word, text + k, 8), word == 0x2020202020202020ull)) k += 8;
+            if (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
+            else break;
+        }
     } else {
         // Kept bytes: as many as fit without growing the buffer (each step leaves room for one
         // more byte and the terminator); the step after the run grows it as usual.
