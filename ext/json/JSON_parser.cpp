@@ -898,6 +898,26 @@ size_t JSON_parser_chars(JSON_parser jc, const char* text, size_t n)
             }
         } else if (fast == FAST_NUMBER) {
             used = fast_number(jc, t + i, n - i);
+        } else if (c == ':' && fast == FAST_PUNCT && jc->top >= 0 && jc->stack[jc->top] == MODE_KEY &&
+                   jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
+            // What the colon's step comes to when it succeeds: the key's mode becomes the object's.
+            jc->current_char = ':';
+            jc->stack[jc->top] = MODE_OBJECT;
+            jc->state = VA;
+            used = 1;
+        } else if (c == ',' && fast == FAST_PUNCT && jc->top >= 0 &&
+                   (jc->stack[jc->top] == MODE_OBJECT || jc->stack[jc->top] == MODE_ARRAY) &&
+                   jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
+            // The comma's step when it succeeds: the value before it goes out, the next is expected.
+            jc->current_char = ',';
+            if (!deliver(jc)) {
+                jc->failed = 1;
+                break;
+            }
+            bool object = jc->stack[jc->top] == MODE_OBJECT;
+            if (object) jc->stack[jc->top] = MODE_KEY;
+            jc->state = object ? KE : VA;
+            used = 1;
         } else if (fast == FAST_PUNCT && jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
             // What step() does for these bytes when the buffer needs no growth.
             int cls = ascii_class.c[c];
