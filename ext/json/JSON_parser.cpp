@@ -810,8 +810,8 @@ static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size
 // escape and no comment pending (none is in the states the tokens start from).
 
 // A string without escapes, opening quote at t[0], in a state that expects a key or a value.
-// Returns the bytes taken (both quotes included) or 0; *ok false when its event was refused,
-// the closing quote then being the byte that failed.
+// Returns the bytes taken (both quotes included, and a colon right after a key) or 0; *ok false
+// when its event was refused, the closing quote then being the byte that failed.
 static size_t fast_string(JSON_parser jc, const unsigned char* t, size_t n, bool* ok)
 {
     size_t limit = jc->parse_buffer_capacity - 2; // the text, the quote pushed last, the terminator
@@ -829,6 +829,13 @@ static size_t fast_string(JSON_parser jc, const unsigned char* t, size_t n, bool
     jc->state = ST;
     jc->current_char = '"';
     *ok = run_action(jc, A_END_STRING, C_QUOTE);
+    if (*ok && jc->state == CO && k + 2 < n && t[k + 2] == ':') {
+        // A key and the colon right after it: the colon's step, which cannot fail here.
+        jc->current_char = ':';
+        jc->stack[jc->top] = MODE_OBJECT;
+        jc->state = VA;
+        return k + 3;
+    }
     return k + 2;
 }
 
