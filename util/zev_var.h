@@ -209,8 +209,27 @@ struct _var_list : var_object {
     var __add__(const var& other) override;
 };
 
-typedef std::map<std::string, var, std::less<std::string>, var_pool_allocator<std::pair<const std::string, var>>>
-    var_dict_map; // bytewise (unsigned) key order
+// Dict key order: bytewise (unsigned), a prefix first, as std::string compares. Keys mostly
+// differ within their first bytes, which are compared here without a call.
+struct var_key_less {
+    bool operator()(const std::string& a, const std::string& b) const noexcept
+    {
+        size_t n = a.size() < b.size() ? a.size() : b.size();
+        const unsigned char* p = (const unsigned char*)a.data();
+        const unsigned char* q = (const unsigned char*)b.data();
+        size_t i = 0;
+        for (size_t head = n < 8 ? n : 8; i < head; i++)
+            if (p[i] != q[i]) return p[i] < q[i];
+        if (i < n) {
+            int r = std::char_traits<char>::compare(a.data() + i, b.data() + i, n - i);
+            if (r) return r < 0;
+        }
+        return a.size() < b.size();
+    }
+};
+
+typedef std::map<std::string, var, var_key_less, var_pool_allocator<std::pair<const std::string, var>>>
+    var_dict_map;
 
 struct _var_dict : var_object {
     var_dict_map items;

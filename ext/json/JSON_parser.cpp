@@ -779,7 +779,13 @@ static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size
     size_t k = 0;
     if (run == RUN_WHITE) {
         if (jc->type != JSON_T_NONE) return 0;   // after a keyword white space is kept
-        while (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
+        for (;;) {
+            // Indentation: eight spaces at a time.
+            uint64_t word;
+            while (k + 8 <= n && (memcpy(&word, text + k, 8), word == 0x2020202020202020ull)) k += 8;
+            if (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
+            else break;
+        }
     } else {
         // Kept bytes: as many as fit without growing the buffer (each step leaves room for one
         // more byte and the terminator); the step after the run grows it as usual.
@@ -797,13 +803,145 @@ static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size
     return k;
 }
 
+// Whole tokens in one go for the bulk path. Each takes over bytes only when stepping them one by
+// one would certainly go the same way: the same events in the same order, the same state and
+// buffer afterwards, and no growth of the buffer on the way (the steps grow it, and may fail to).
+// Otherwise it takes nothing and the bytes are stepped as usual. Preconditions: no failure, no
+// escape and no comment pending (none is in the states the tokens start from).
+
+// A string without escapes, opening quote at t[0], in a state that expects a key or a value.
+// Returns the bytes taken (both quotes included, and a colon right after a key) or 0; *ok false
+// when its event was refused, the closing quote then being the byte that failed.
+static size_t fast_string(JSON_parser jc, const unsigned char* t, size_t n, bool* ok)
+{
+    size_t limit = jc->parse_buffer_capacity - 2; // the text, the quote pushed last, the terminator
+    if (n - 1 < limit) limit = n - 1;
+    const unsigned char* s = t + 1;
+    size_t k = 0;
+    while (k < limit && s[k] >= 0x20 && s[k] != '"' && s[k] != '\\') k++;
+    if (k == limit || s[k] != '"') return 0;
+    int mode = jc->top >= 0 ? jc->stack[jc->top] : 0;
+    if (mode != MODE_KEY && mode != MODE_ARRAY && mode != MODE_OBJECT) return 0;
+    memcpy(jc->parse_buffer, s, k);
+    jc->parse_buffer_count = k;
+    buffer_push_back(jc, '"');
+    jc->type = JSON_T_STRING;
+    jc->state = ST;
+    jc->current_char = '"';
+    *ok = run_action(jc, A_END_STRING, C_QUOTE);
+    if (*ok && jc->state == CO && k + 2 < n && t[k + 2] == ':') {
+        // A key and the colon right after it: the colon's step, which cannot fail here.
+        jc->current_char = ':';
+        jc->stack[jc->top] = MODE_OBJECT;
+        jc->state = VA;
+        return k + 3;
+    }
+    return k + 2;
+}
+
+// The integer part of a number ("-"? then "0" or digits) in a state that expects a value: leaves
+// it in the buffer with the state the last digit leads to. Returns the bytes taken or 0.
+static size_t fast_number(JSON_parser jc, const unsigned char* t, size_t n)
+{
+    size_t k = t[0] == '-' ? 1 : 0;
+    if (k >= n || t[k] < '0' || t[k] > '9') return 0;
+    int state = t[k] == '0' ? ZE : IN;
+    k++;
+    if (state == IN)
+        while (k < n && t[k] >= '0' && t[k] <= '9') k++;
+    if (k + 2 > jc->parse_buffer_capacity) return 0;
+    memcpy(jc->parse_buffer, t, k);
+    jc->parse_buffer_count = k;
+    jc->parse_buffer[k] = 0;
+    jc->type = JSON_T_INTEGER;
+    jc->state = (int8_t)state;
+    jc->current_char = t[k - 1];
+    return k;
+}
+
+// Which bytes may start a whole token in each state: strings, numbers, and the punctuation
+// , : { } [ ] (one step each, without the checks a byte of any kind needs).
+enum Fast : int8_t { FAST_NONE, FAST_STRING = 1, FAST_NUMBER = 2, FAST_PUNCT = 4 };
+
+struct FastTable { int8_t f[NR_STATES][128]; };
+
+static constexpr FastTable make_fast()
+{
+    FastTable t{};
+    const char punct[] = ",:{}[]";
+    for (int s = 0; s < NR_STATES; s++) {
+        if (s == ST || s == ES || s == C1 || s == C2 || s == C3) continue;
+        for (const char* p = punct; *p; p++)
+            if (state_table.t[s][ascii_class.c[(int)*p]] < __) t.f[s][(int)*p] = FAST_PUNCT;
+    }
+    const int expect_key_or_value[] = {OB, KE, VA, AR};
+    for (int s : expect_key_or_value) t.f[s]['"'] = FAST_STRING;
+    const int expect_value[] = {VA, AR};
+    for (int s : expect_value) {
+        t.f[s]['-'] = FAST_NUMBER;
+        for (int c = '0'; c <= '9'; c++) t.f[s][c] = FAST_NUMBER;
+    }
+    return t;
+}
+
+static constexpr FastTable fast_table = make_fast();
+
 size_t JSON_parser_chars(JSON_parser jc, const char* text, size_t n)
 {
     const unsigned char* t = (const unsigned char*)text;
     size_t i = 0;
     while (i < n) {
-        if (t[i] == 0 || !feed(jc, t[i])) break;
-        i++;
+        unsigned c = t[i];
+        if (c == 0 || jc->failed) break;
+        int fast = c < 128 ? (int)fast_table.f[jc->state][c] : (int)FAST_NONE;
+        size_t used = 0;
+        if (fast == FAST_STRING) {
+            bool ok = true;
+            used = fast_string(jc, t + i, n - i, &ok);
+            if (!ok) {
+                jc->failed = 1;
+                i += used - 1;
+                break;
+            }
+        } else if (fast == FAST_NUMBER) {
+            used = fast_number(jc, t + i, n - i);
+        } else if (c == ':' && fast == FAST_PUNCT && jc->top >= 0 && jc->stack[jc->top] == MODE_KEY &&
+                   jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
+            // What the colon's step comes to when it succeeds: the key's mode becomes the object's.
+            jc->current_char = ':';
+            jc->stack[jc->top] = MODE_OBJECT;
+            jc->state = VA;
+            used = 1;
+        } else if (c == ',' && fast == FAST_PUNCT && jc->top >= 0 &&
+                   (jc->stack[jc->top] == MODE_OBJECT || jc->stack[jc->top] == MODE_ARRAY) &&
+                   jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
+            // The comma's step when it succeeds: the value before it goes out, the next is expected.
+            jc->current_char = ',';
+            if (!deliver(jc)) {
+                jc->failed = 1;
+                break;
+            }
+            bool object = jc->stack[jc->top] == MODE_OBJECT;
+            if (object) jc->stack[jc->top] = MODE_KEY;
+            jc->state = object ? KE : VA;
+            used = 1;
+        } else if (fast == FAST_PUNCT && jc->parse_buffer_count + 2 <= jc->parse_buffer_capacity) {
+            // What step() does for these bytes when the buffer needs no growth.
+            int cls = ascii_class.c[c];
+            jc->current_char = (int)c;
+            buffer_push_back(jc, (char)c);
+            if (!run_action(jc, state_table.t[jc->state][cls], cls)) {
+                jc->failed = 1;
+                break;
+            }
+            used = 1;
+        }
+        if (used) {
+            i += used;
+        } else {
+            if (!feed(jc, (int)c)) break;
+            i++;
+        }
         int run = run_table.r[jc->state];
         if (run != RUN_NONE && i < n && (run != RUN_WHITE || t[i] <= ' ')) i += run_ahead(jc, run, t + i, n - i);
     }
