@@ -398,22 +398,24 @@ TEST(VarDict, FreedWithLastHandle)
 TEST(VarPool, RecycleAndReset)
 {
     ASSERT_EQ(var_pool_blocks_in_use(), 0u);
-    char* a = (char*)var_pool_alloc(24);
+    // Sizes go up to the next multiple of 8.
+    char* a = (char*)var_pool_alloc(20);
     char* b = (char*)var_pool_alloc(17);
     char* c = (char*)var_pool_alloc(32);
     void* big = var_pool_alloc(300); // beyond the pool: malloc, not counted
-    EXPECT_EQ(b, a + 32);
-    EXPECT_EQ(c, b + 32);
+    EXPECT_EQ(b, a + 24);
+    EXPECT_EQ(c, b + 24);
     EXPECT_EQ(var_pool_blocks_in_use(), 3u);
     var_pool_free(b, 17);
-    var_pool_free(a, 24);
+    var_pool_free(a, 20);
     char* d = (char*)var_pool_alloc(16);
     EXPECT_NE(d, a);
     EXPECT_NE(d, b);
-    EXPECT_EQ(var_pool_alloc(31), a); // the last one back goes out first
-    EXPECT_EQ(var_pool_alloc(32), b);
+    EXPECT_EQ(var_pool_alloc(23), a); // the last one back goes out first
+    EXPECT_EQ(var_pool_alloc(24), b);
     var_pool_free(big, 300);
-    for (char* p : {c, b, d, a}) var_pool_free(p, 32); // any order: the reset ignores it
+    var_pool_free(c, 32);
+    for (char* p : {b, d, a}) var_pool_free(p, p == d ? 16 : 24); // any order: the reset ignores it
     EXPECT_EQ(var_pool_blocks_in_use(), 0u);
     for (char* p : {a, b, c}) EXPECT_EQ(var_pool_alloc(20), p);
     for (char* p : {a, b, c}) var_pool_free(p, 20);

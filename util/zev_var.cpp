@@ -121,7 +121,7 @@ static void slice_bounds(int n, int& start, int& end)
 #endif
 
 namespace {
-enum { POOL_GRAIN = 16, POOL_MAX = 256, POOL_CHUNK = 64 * 1024 };
+enum { POOL_GRAIN = 8, POOL_MAX = 256, POOL_CHUNK = 64 * 1024 };
 struct pool_block { pool_block* next; };
 // Free lists per size class and the chunk being carved. Chunks are chained through their first
 // block so that they stay reachable; they are never returned. When the last block comes back,
