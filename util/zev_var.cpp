@@ -315,7 +315,6 @@ var& var::operator=(var&& v) noexcept
     return *this;
 }
 
-var::~var() { let_go(obj); }
 
 var_object* var::get() const { return obj ? obj : none_object(); }
 
@@ -602,6 +601,9 @@ bool _var_list_iter::__nextpair__(var& key, var& value)
 // ---------------------------------------------------------------------------------------------
 // dict
 // ---------------------------------------------------------------------------------------------
+
+// Here, beside the pool, so that freeing the nodes does not go through a call each.
+_var_dict::~_var_dict() {}
 
 int _var_dict::__type__() { return VAR_DICT; }
 var_object* _var_dict::__copy__()

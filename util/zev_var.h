@@ -146,6 +146,12 @@ struct var_object {
     virtual var __div__(const var& other);
 };
 
+// Inline: freeing a tree drops one handle per element.
+inline var::~var()
+{
+    if (obj && --obj->refs == 0) delete obj;
+}
+
 struct _var_none : var_object {
     int __type__() override;
     var_object* __copy__() override;
@@ -233,6 +239,7 @@ typedef std::map<std::string, var, var_key_less, var_pool_allocator<std::pair<co
 
 struct _var_dict : var_object {
     var_dict_map items;
+    ~_var_dict() override;
     int __type__() override;
     var_object* __copy__() override;
     var& __get__(const var& key) override;
