@@ -779,12 +779,23 @@ static size_t run_ahead(JSON_parser jc, int run, const unsigned char* text, size
     size_t k = 0;
     if (run == RUN_WHITE) {
         if (jc->type != JSON_T_NONE) return 0;   // after a keyword white space is kept
-        for (;;) {
-            // Indentation: eight spaces at a time.
-            uint64_t word;
-            while (k + 8 <= n && (memcpy(&word, text + k, 8), word == 0x2020202020202020ull)) k += 8;
-            if (k < n && (text[k] == ' ' || text[k] == '\n' || text[k] == '\r' || text[k] == '\t')) k++;
-            else break;
+        while (k < n) {
+            unsigned char c = text[k];
+            if (c == ' ' && k + 8 <= n) {
+                // Indentation: eight bytes at a time, the run ending at the first that is no space.
+                uint64_t word;
+                memcpy(&word, text + k, 8);
+                uint64_t other = word ^ 0x2020202020202020ull;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+                k += other ? (size_t)(__builtin_ctzll(other) >> 3) : 8;
+#else
+                k += other ? 1 : 8;
+#endif
+            } else if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+                k++;
+            } else {
+                break;
+            }
         }
     } else {
         // Kept bytes: as many as fit without growing the buffer (each step leaves room for one
