@@ -1,3 +1,5 @@
+// decode.cpp - file decoders for the sound engine (see decode.h).
+// Sections: Files, Down-mix, WAV, Ogg Vorbis, Modules.
 #include "sound/decode.h"
 
 #include <sndfile.h>

@@ -1,9 +1,10 @@
+// engine.cpp - the sound engine: sources, voices and the mixer on SDL's audio thread.
+// Sections: Sources, Voices, Mixing (audio thread).
 #include "sound/engine.h"
 
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
-#include "util/file_open.h"
 
 enum VoiceState { VOICE_FREE, VOICE_PAUSED, VOICE_PLAYING, VOICE_FINISHED };
 

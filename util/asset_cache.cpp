@@ -1,3 +1,4 @@
+// asset_cache.cpp - the lookup protocol shared by every asset kind: name -> handle, failures remembered.
 #include "util/asset_cache.h"
 
 #include <cstdio>
