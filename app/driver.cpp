@@ -84,6 +84,7 @@ SDL_Surface *_try_init_video(int32_t w, int32_t h) {
 static void video_size(SDL_Surface *s) {
     driver->width = s->w;
     driver->height = s->h;
+    gfx_set_window(s->w, s->h);   // a live context follows the window (none during a video reset)
     driver->aspect = s->h ? (float)(s->w / s->h) : 1.0f;
     fprintf(stderr, "res: %d x %d\n", driver->width, driver->height);
     if (const SDL_VideoInfo *info = SDL_GetVideoInfo())
@@ -132,13 +133,14 @@ bool video_reset() {
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
         return false;
     }
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
+    gfx_set_window(driver->width, driver->height);
     if (gfx) {
         gfx->view_w = 1024;
         gfx->view_h = 768;
         gfx->view_rot = 0;
     }
-    font_table_create();
+    font_table_create(data_catalogue(), data_dir());
     view_fit();
     clipboard_window_changed();   // a copy made before survives the new window
     return true;

@@ -22,6 +22,7 @@
 #include <string>
 #include "app/app.h"
 #include "app/driver.h"
+#include "app/files.h"
 #include "game/level.h"
 #include "game/random.h"
 #include "game/states.h"
@@ -72,11 +73,12 @@ int main(int argc, char **argv) {
         driver = nullptr;
         return 1;
     }
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
+    gfx_set_window(d.width, d.height);
     gfx->view_w = 1024;
     gfx->view_h = 768;
     gfx->view_scale = 1;
-    font_table_create();
+    font_table_create(data_catalogue(), data_dir());
 
     static Game g{};
     g.version = 1;

@@ -12,6 +12,7 @@
 #include <new>
 #include <string>
 #include "app/driver.h"
+#include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 
@@ -71,7 +72,7 @@ int main() {
         printf("no window: %s\n", SDL_GetError());
         return 0;
     }
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
     static uint8_t white[64 * 64 * 4];
     for (uint8_t &b : white) b = 255;
     GLuint name = 0;
@@ -86,6 +87,7 @@ int main() {
     static Driver d{};
     d.width = d.height = 256;
     driver = &d;
+    gfx_set_window(d.width, d.height);
     gfx_view();
     gfx_clip_push(200, 200);
     timed("gfx_draw_img 8x8, clipped stack depth 1", 200000, [&](long i) { gfx_draw_img(1, (float)(i % 240), (float)(i % 230), 0, 0); });

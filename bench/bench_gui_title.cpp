@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 #include "app/driver.h"
+#include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gui/widget.h"
@@ -97,12 +98,13 @@ int main(int argc, char **argv) {
     driver = &d;
     bool window = getenv("DISPLAY") && SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL);
     if (window) {
-        gfx_init();
+        gfx_init(data_catalogue(), data_dir());
+        gfx_set_window(d.width, d.height);
         gfx->view_w = 1024;
         gfx->view_h = 768;
         gfx->view_scale = 1;
     }
-    font_table_create();
+    font_table_create(data_catalogue(), data_dir());
     fprintf(stderr, "-- loading done --\n");
 
     Container root;

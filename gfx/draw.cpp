@@ -9,7 +9,6 @@
 #include <cmath>
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include "app/driver.h"
 
 // ---- pure geometry --------------------------------------------------------------------------
 
@@ -147,9 +146,9 @@ void gfx_batch_reset() {
 // ---- context calls --------------------------------------------------------------------------
 
 void gfx_view() {
-    if (!gfx || !driver) return;
+    if (!gfx) return;
     gfx_flush();
-    float W = (float)driver->width, H = (float)driver->height;
+    float W = (float)gfx->win_w, H = (float)gfx->win_h;
     float VW = (float)(int32_t)gfx->view_w, VH = (float)(int32_t)gfx->view_h;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -163,8 +162,8 @@ void gfx_view() {
 }
 
 GfxPoint gfx_unproject(float px, float py, float dx, float dy) {
-    if (!gfx || !driver) return GfxPoint{px, py, dx, dy};
-    return gfx_unproject_view((float)driver->width, (float)driver->height,
+    if (!gfx) return GfxPoint{px, py, dx, dy};
+    return gfx_unproject_view((float)gfx->win_w, (float)gfx->win_h,
                               (float)(int32_t)gfx->view_w, (float)(int32_t)gfx->view_h,
                               gfx->view_rot, gfx->view_scale, px, py, dx, dy);
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/files.h"
 
 FontTable *font_table = nullptr;
 
@@ -35,10 +34,10 @@ static int32_t trunc_i32(float v) {
 
 // ---- the table ------------------------------------------------------------------------------
 
-void font_table_create() {
+void font_table_create(const var &catalogue, const char *data_dir) {
     if (font_table) font_table_destroy();
     font_table = new FontTable();   // value-initialised: every record zero
-    font_table->cache.create(data_catalogue(), data_dir());
+    font_table->cache.create(catalogue, data_dir);
     font_table->count = 1;
 }
 

@@ -4,6 +4,7 @@
 // from a catalogue entry. Every text operation censors its text first (same length, listed words
 // become '*'). Glyphs are drawn in the current colour (gfx_color).
 //
+//   font_table_create(catalogue, "./data");        // by whoever opens the window, after gfx_init
 //   int f = font_load("font1");                     // 0 when missing: measures 0, draws nothing
 //   float w = font_width(f, "HELLO");
 //   font_draw(f, text, x, y, 768, 0);               // wrap at 768, centre each line
@@ -39,7 +40,7 @@ struct TextLines { int32_t count; TextLine lines[TEXT_MAX_LINES]; };
 
 extern FontTable *font_table;   // null when there is no table
 
-void font_table_create();
+void font_table_create(const var &catalogue, const char *data_dir);   // shares the catalogue
 void font_table_destroy();
 int32_t font_load(const char *name);
 const char *text_censor(const char *text);

@@ -6,7 +6,6 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <stb_image.h>   // implementation comes from libstb
-#include "app/files.h"
 #include "util/file_open.h"
 
 Gfx *gfx = nullptr;
@@ -20,7 +19,7 @@ static long s_tex_load_total_ms = 0;   // all texture loads of the run, across v
 
 void gfx_batch_reset();   // draw.cpp
 
-void gfx_init() {
+void gfx_init(const var &catalogue, const char *data_dir) {
     if (gfx) gfx_destroy();
     gfx_batch_reset();
     gfx = new Gfx();   // value-initialised: every number and record zero
@@ -29,13 +28,19 @@ void gfx_init() {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    gfx->img_cache.create(data_catalogue(), data_dir());
-    gfx->tex_cache.create(data_catalogue(), data_dir());
+    gfx->img_cache.create(catalogue, data_dir);
+    gfx->tex_cache.create(catalogue, data_dir);
     gfx->img_next = 1;
     gfx->tex_next = 1;
     gfx->view_w = gfx->view_h = 256.0f;
     gfx->view_rot = 0.0f;
     gfx->view_scale = 1.0f;
+}
+
+void gfx_set_window(int32_t w, int32_t h) {
+    if (!gfx) return;
+    gfx->win_w = w;
+    gfx->win_h = h;
 }
 
 void gfx_destroy() {
@@ -66,7 +71,7 @@ int32_t gfx_tex_load(const char *name) {
         uint32_t start = SDL_GetTicks();
         GfxTexture &t = gfx->texs[slot];
         t.id = slot;
-        t.gl = driver_tex_load(entry["fname"].str().c_str());
+        t.gl = driver_tex_load(gfx->tex_cache.dir.c_str(), entry["fname"].str().c_str());
         t.rect = read_rect(entry["rect"]);
         gfx->tex_next++;
         long ms = (long)(SDL_GetTicks() - start);
@@ -109,9 +114,9 @@ static bool gl_context_ready() {
     return s && (s->flags & SDL_OPENGL);
 }
 
-uint32_t driver_tex_load(const char *file) {
+uint32_t driver_tex_load(const char *dir, const char *file) {
     char path[1024];
-    snprintf(path, sizeof path, "%s/%s", data_dir(), file ? file : "");
+    snprintf(path, sizeof path, "%s/%s", dir ? dir : "", file ? file : "");
     fprintf(stderr, "driver_tex_load %s\n", path);
     FILE *f = file_open_read(path);   // a FIFO, directory or device is refused unopened
     if (!f) {

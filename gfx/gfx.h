@@ -1,8 +1,11 @@
 // gfx.h - the graphics context: view, textures and atlas images, quad drawing with software clipping.
 //
-// The context is rebuilt by every video reset (app/driver.h video_reset), which voids every slot
-// number handed out before: look textures and images up again by name after a reset.
+// The context is rebuilt by every video reset, which voids every slot number handed out before:
+// look textures and images up again by name after a reset. Whoever opens the window creates the
+// context with the parsed catalogue and the data folder, and tells it the window's pixel size:
 //
+//   gfx_init(catalogue, "./data");               // entries' "fname" values are relative to the folder
+//   gfx_set_window(1024, 768);                   // again whenever the window's size changes
 //   int ball = gfx_img_load("ball");            // 0 when missing: drawing slot 0 draws nothing
 //   gfx_view();                                  // once per frame, before drawing
 //   gfx_draw_img(ball, 100, 100, 0, 0);          // 0 size: the image's own frame size
@@ -41,6 +44,7 @@ struct Gfx {
     float view_w, view_h;   // canvas size
     float view_rot;         // degrees
     float view_scale;       // set by view_fit()
+    int32_t win_w, win_h;   // window size in pixels (gfx_set_window), 0 until set
     float input_rect[4];    // written by the text field; read by nobody here
     AssetCache img_cache;   // root: the catalogue; names: image name -> slot
     GfxImage imgs[GFX_MAX_IMAGES];
@@ -55,11 +59,12 @@ struct Gfx {
 
 extern Gfx *gfx;   // null when there is no context
 
-void gfx_init();
+void gfx_init(const var &catalogue, const char *data_dir);   // shares the catalogue, copies the folder
+void gfx_set_window(int32_t w, int32_t h);   // the window's pixel size for gfx_view and gfx_unproject
 void gfx_destroy();
 int32_t gfx_tex_load(const char *name);   // texture slot, 0 for none
 int32_t gfx_img_load(const char *name);   // image slot, 0 for none
-uint32_t driver_tex_load(const char *file);  // file relative to the data directory -> GL name, 0 on failure
+uint32_t driver_tex_load(const char *dir, const char *file);  // file relative to dir -> GL name, 0 on failure
 GfxRect read_rect(var &v);
 
 // Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.

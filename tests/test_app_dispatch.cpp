@@ -180,6 +180,7 @@ TEST_F(DispatchTest, MouseEventsReachTheStateInViewUnits) {
     d.aspect = 1;
     driver = &d;
     gfx = new Gfx();
+    gfx_set_window(d.width, d.height);
     gfx->view_w = 1024;
     gfx->view_h = 768;
     view_fit();

@@ -340,7 +340,7 @@ TEST_F(FilesTest, LoadersRefuseWhatIsNotARegularFile) {
     const std::pair<const char *, std::function<bool(const char *name, const std::string &path)>> loaders[] = {
         {"texture", [](const char *name, const std::string &path) {
              testing::internal::CaptureStderr();
-             uint32_t tex = driver_tex_load(name);
+             uint32_t tex = driver_tex_load(data_dir(), name);
              std::string err = testing::internal::GetCapturedStderr();
              EXPECT_EQ(err, "driver_tex_load " + path + "\nstbi_load failed " + path + " - can't fopen\n");
              return tex == 0;

@@ -166,7 +166,7 @@ TEST(FontLoad, ByNameOnceMissingOnceAndShortLists) {
     TempCatalogue cat(std::string("{\"font1\":") + font_entry_json("sheet") +
                       ",\"short\":{\"height\":9,\"texture\":\"nosheet\",\"rects\":[{\"x\":1,\"y\":2,\"w\":3,\"h\":4}],"
                       "\"shapes\":7},\"sheet\":{\"fname\":\"sheet.png\",\"rect\":" + rect_json(0, 0, 64, 64) + "}}");
-    font_table_create();
+    font_table_create(data_catalogue(), data_dir());
     CaptureStderr();
     int32_t f = font_load("font1");
     std::string log = GetCapturedStderr();
@@ -203,7 +203,7 @@ TEST(FontLoad, The256thFontIsRefused) {
     std::string json = "{";
     for (int i = 0; i < 300; i++) json += (i ? ",\"f" : "\"f") + std::to_string(i) + "\":{\"height\":" + std::to_string(i) + "}";
     TempCatalogue cat(json + "}");
-    font_table_create();
+    font_table_create(data_catalogue(), data_dir());
     CaptureStderr();
     for (int i = 0; i < 255; i++) ASSERT_EQ(font_load(("f" + std::to_string(i)).c_str()), i + 1);
     GetCapturedStderr();
@@ -230,8 +230,9 @@ TEST(FontDraw, DrawsTheCensoredText) {
     std::vector<uint8_t> px(64 * 64 * 4);
     for (int i = 0; i < 64 * 64; i++) memset(&px[i * 4], i % 64 < 16 && i / 64 < 16 ? 255 : 0, 4);
     cat.write_png("sheet.png", 64, 64, px.data());
-    gfx_init();
-    font_table_create();
+    gfx_init(data_catalogue(), data_dir());
+    gfx_set_window(cat.d.width, cat.d.height);
+    font_table_create(data_catalogue(), data_dir());
     gfx->view_w = 128, gfx->view_h = 64, gfx->view_scale = 1;
     gfx_view();
     CaptureStderr();

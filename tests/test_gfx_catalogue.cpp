@@ -21,7 +21,7 @@ static std::string atlas_json() {
 TEST(GfxCatalogue, ImagesShareTheirAtlasAndAreLoadedOnce) {
     TempCatalogue cat(atlas_json());
     cat.write_png("atlas.png", 2, 2, kPixels);
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
     ASSERT_TRUE(gfx);
     EXPECT_EQ(gfx->view_w, 256);
     EXPECT_EQ(gfx->view_scale, 1);
@@ -49,7 +49,7 @@ TEST(GfxCatalogue, ImagesShareTheirAtlasAndAreLoadedOnce) {
 
     // Slots restart with a new context.
     gfx_destroy();
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
     CaptureStderr();
     EXPECT_EQ(gfx_img_load("b"), 1);
     GetCapturedStderr();
@@ -58,7 +58,7 @@ TEST(GfxCatalogue, ImagesShareTheirAtlasAndAreLoadedOnce) {
 TEST(GfxCatalogue, MissingEntriesAndFilesGiveSlotZeroOnce) {
     TempCatalogue cat(atlas_json());
     cat.write("garbage.png", "this is not a picture at all");
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
 
     CaptureStderr();
     EXPECT_EQ(gfx_img_load("ghost"), 0);
@@ -102,7 +102,7 @@ TEST(GfxCatalogue, MissingEntriesAndFilesGiveSlotZeroOnce) {
 TEST(GfxCatalogue, NoCatalogueAtAll) {
     TempCatalogue cat("");
     remove((cat.dir + "/data/data.json").c_str());
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
     CaptureStderr();
     EXPECT_EQ(gfx_img_load("ball"), 0);
     EXPECT_EQ(gfx_tex_load("ball"), 0);
@@ -119,7 +119,7 @@ TEST(GfxCatalogue, TablesFullRefuseWithSlotZero) {
         if (i < 300) json += ",\"tex" + n + "\":{\"fname\":\"none.png\"}";
     }
     TempCatalogue cat(json + "}");
-    gfx_init();
+    gfx_init(data_catalogue(), data_dir());
     CaptureStderr();
     for (int i = 0; i < GFX_MAX_IMAGES - 1; i++) ASSERT_EQ(gfx_img_load(("img" + std::to_string(i)).c_str()), i + 1);
     EXPECT_EQ(gfx_img_load("img2047"), 0);

@@ -1,7 +1,6 @@
 // Geometry of the drawing layer, without a window: clipping, image quads, box parts, unproject.
 #include <gtest/gtest.h>
 #include <cmath>
-#include "app/driver.h"
 #include "gfx/gfx.h"
 
 static void expect_rect(const GfxRect &r, float x, float y, float w, float h) {
@@ -176,11 +175,7 @@ TEST(GfxUnproject, InverseOfTheViewAtEveryQuarterTurn) {
 }
 
 TEST_F(BareGfx, UnprojectAtTheSmallWindowScale) {
-    Driver d{};
-    d.aspect = 1;
-    d.width = 640;
-    d.height = 480;
-    driver = &d;
+    gfx_set_window(640, 480);
     gfx->view_w = 1024;
     gfx->view_h = 768;
     gfx->view_scale = 0.625f;
@@ -195,7 +190,6 @@ TEST_F(BareGfx, UnprojectAtTheSmallWindowScale) {
     gfx->view_scale = 0;   // never fitted: no division by zero
     c = gfx_unproject(320, 240, 0, 0);
     EXPECT_TRUE(std::isfinite(c.x));
-    driver = nullptr;
 }
 
 TEST(GfxNoContext, EveryCallIsHarmless) {

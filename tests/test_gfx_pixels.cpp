@@ -88,8 +88,9 @@ struct Pixels : ::testing::Test {
                 p[0] = p[1] = p[2] = x % 8 == 3 || x % 8 == 4 ? 255 : 0, p[3] = 255;
             }
         cat.write_png("stripes.png", 64, 64, px.data());
-        gfx_init();
-        font_table_create();
+        gfx_init(data_catalogue(), data_dir());
+        gfx_set_window(cat.d.width, cat.d.height);
+        font_table_create(data_catalogue(), data_dir());
         gfx->view_w = W;
         gfx->view_h = H;
         gfx->view_scale = 1;

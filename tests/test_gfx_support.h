@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <sys/stat.h>
 #include "app/driver.h"
+#include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "test_display_support.h"

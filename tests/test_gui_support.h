@@ -32,13 +32,14 @@ struct GuiScene {
         cat.write_png("sheet.png", 64, 64, sheet.data());
         cat.write_png("white.png", 3, 3, white.data());
         if (win && win->ok) {
-            gfx_init();
+            gfx_init(data_catalogue(), data_dir());
+            gfx_set_window(cat.d.width, cat.d.height);
             gfx->view_w = 1024;
             gfx->view_h = 768;
             gfx->view_scale = 1;
             gfx_view();
         }
-        font_table_create();
+        font_table_create(data_catalogue(), data_dir());
         font = font_load("font");
     }
     ~GuiScene() {
