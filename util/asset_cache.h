@@ -15,7 +15,7 @@
 //
 //   static const AssetKind kSample = {":: trying load sample %s\n", "unable to find sample %s\n",
 //                                     "doing load sample %s\n", nullptr};
-//   AssetCache cache;  cache.create(data_catalogue(), data_dir());
+//   AssetCache cache;  cache.create(catalogue, "./data");   // the parsed data.json and its folder
 //   int h = cache.lookup(name, kSample, -1, [&](var &entry) { return load(cache.path(entry)); });
 //   cache.destroy();
 #pragma once
