@@ -87,6 +87,16 @@ Outcome parse_with(const std::string& text, bool comments, int depth, bool bulk,
     return r;
 }
 
+// A parser with the default configuration whose events go to `r`.
+JSON_parser recording_parser(Outcome& r)
+{
+    JSON_config config;
+    init_JSON_config(&config);
+    config.callback = record;
+    config.callback_ctx = &r;
+    return JSON_parser_new(&config);
+}
+
 void no_callback(JSON_config& c) { c.callback = nullptr; }
 void floats_as_text(JSON_config& c) { c.handle_floats_manually = 1; }
 
@@ -193,11 +203,7 @@ TEST(JsonParser, ErrorCodesByState)
     // Values outside a byte are invalid, also inside a string (never cut to a byte: 300 is not ',').
     for (int bad : {-1, 256, 300, 0x10041}) {
         Outcome r;
-        JSON_config config;
-        init_JSON_config(&config);
-        config.callback = record;
-        config.callback_ctx = &r;
-        JSON_parser jc = JSON_parser_new(&config);
+        JSON_parser jc = recording_parser(r);
         for (char c : std::string("[\"a")) ASSERT_TRUE(JSON_parser_char(jc, (unsigned char)c));
         EXPECT_FALSE(JSON_parser_char(jc, bad)) << bad;
         EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_INVALID_CHAR) << bad;
@@ -211,11 +217,7 @@ TEST(JsonParser, ErrorCodesByState)
     // does not start with "\u", a scalar still pending at a bracket).
     for (const char* text : {"[\"\\u12g34\"]", "[\"\\q\\u0041\"]", "[1x.5]", "{\"a\"x:[]}"}) {
         Outcome r;
-        JSON_config config;
-        init_JSON_config(&config);
-        config.callback = record;
-        config.callback_ctx = &r;
-        JSON_parser jc = JSON_parser_new(&config);
+        JSON_parser jc = recording_parser(r);
         std::string t = text;
         size_t first = JSON_parser_chars(jc, t.data(), t.size());
         ASSERT_LT(first, t.size()) << text;
