@@ -129,6 +129,21 @@ Script script;
 
 uint32_t fake_clock() { return script.now; }
 
+// The tick timer on the script's clock with the given sleep, for one test; put back when it ends,
+// also when an assertion leaves the test early.
+struct ScriptedTicks {
+    uint32_t (*old_clock)() = tick_clock;
+    void (*old_sleep)(uint32_t) = tick_sleep;
+    explicit ScriptedTicks(void (*sleep)(uint32_t)) {
+        tick_clock = fake_clock;
+        tick_sleep = sleep;
+    }
+    ~ScriptedTicks() {
+        tick_clock = old_clock;
+        tick_sleep = old_sleep;
+    }
+};
+
 // One step per frame: the previous frame is on screen, this frame's events are polled, its one tick
 // is about to run.
 void step() {
@@ -273,11 +288,8 @@ TEST(EndToEnd, TitleRunGameOverAndBack) {
     TempHome home;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
-    uint32_t (*old_clock)() = tick_clock;
-    void (*old_sleep)(uint32_t) = tick_sleep;
+    ScriptedTicks ticks(fake_sleep);
     void (*old_present)() = frame_present;
-    tick_clock = fake_clock;
-    tick_sleep = fake_sleep;
     frame_present = read_and_swap;
     ticks_restart();
     forget_states();
@@ -285,8 +297,6 @@ TEST(EndToEnd, TitleRunGameOverAndBack) {
     char name[] = "glitzfall";
     char *argv[] = {name, nullptr};
     int status = SDL_main(1, argv);
-    tick_clock = old_clock;
-    tick_sleep = old_sleep;
     frame_present = old_present;
 
     EXPECT_EQ(status, 0);
@@ -307,10 +317,7 @@ TEST(EndToEnd, LostWindowEndsTheProgramWithAFailure) {
     ASSERT_EQ(chdir(GLITZ_BINARY_DIR), 0);
     TempHome home;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    uint32_t (*old_clock)() = tick_clock;
-    void (*old_sleep)(uint32_t) = tick_sleep;
-    tick_clock = fake_clock;
-    tick_sleep = [](uint32_t ms) {
+    ScriptedTicks ticks([](uint32_t ms) {
         script.now += ms;
         Game *g = the_game();
         if (++script.frame == 3) {   // the re-created window cannot be opened
@@ -320,7 +327,7 @@ TEST(EndToEnd, LostWindowEndsTheProgramWithAFailure) {
             ADD_FAILURE() << "frame " << script.frame << " after the window was lost";
             g->quit = 1;
         }
-    };
+    });
     ticks_restart();
     script = Script();
     forget_states();
@@ -331,8 +338,6 @@ TEST(EndToEnd, LostWindowEndsTheProgramWithAFailure) {
     int status = SDL_main(1, argv);
     std::string err = testing::internal::GetCapturedStderr();
     unsetenv("SDL_VIDEODRIVER");
-    tick_clock = old_clock;
-    tick_sleep = old_sleep;
     EXPECT_EQ(status, 1);
     EXPECT_EQ(script.frame, 3);
     EXPECT_NE(err.find("no window could be opened"), std::string::npos);
@@ -349,10 +354,7 @@ TEST(EndToEnd, DiagnosticScreen) {
     ASSERT_EQ(chdir(GLITZ_BINARY_DIR), 0);
     TempHome home;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    uint32_t (*old_clock)() = tick_clock;
-    void (*old_sleep)(uint32_t) = tick_sleep;
-    tick_clock = fake_clock;
-    tick_sleep = [](uint32_t ms) { script.now += ms; };
+    ScriptedTicks ticks([](uint32_t ms) { script.now += ms; });
     ticks_restart();
 
     static Game g{};
@@ -405,6 +407,4 @@ TEST(EndToEnd, DiagnosticScreen) {
     frame();
     EXPECT_EQ(g.quit, 1);
     game_shutdown(&g);
-    tick_clock = old_clock;
-    tick_sleep = old_sleep;
 }
