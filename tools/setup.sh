@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, run and test.
 # Idempotent: when everything is present it only checks and exits quietly.
+# Also installs the Windows cross toolchain, wine and NSIS (tools/cross/setup.sh windows) unless
+# called with --no-windows.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+windows=1
+[[ ${1:-} == --no-windows ]] && windows=0
 
 PACKAGES=(
   build-essential cmake pkg-config git
@@ -21,11 +26,15 @@ for p in "${PACKAGES[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+  SUDO=""
+  [[ $(id -u) -eq 0 ]] || SUDO="sudo"
+  echo "setup: installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-SUDO=""
-[[ $(id -u) -eq 0 ]] || SUDO="sudo"
-echo "setup: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq >/dev/null
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [[ $windows -eq 1 ]]; then
+  bash tools/cross/setup.sh windows
+fi
