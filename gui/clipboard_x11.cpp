@@ -1,4 +1,5 @@
-// clipboard.cpp - the CLIPBOARD selection of SDL's X11 window, or an in-process stand-in.
+// clipboard_x11.cpp - the clipboard (gui/clipboard.h) as the CLIPBOARD selection of SDL's X11
+// window, or an in-process stand-in when there is none.
 //
 // Owning: clipboard_set stores the text and makes SDL's window the selection owner. Other programs
 // then send SelectionRequest events to that window; SDL 1.2 passes X events it does not know as
@@ -7,6 +8,7 @@
 // Asking: clipboard_get sends ConvertSelection and waits a bounded time for the SelectionNotify.
 // Our text is Latin-1; UTF8_STRING carries UTF-8 both ways and is converted at the border.
 #include "gui/clipboard.h"
+#include "gui/clipboard_text.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -46,52 +48,6 @@ static bool clip_x11(ClipX11 &x) {
     return true;
 }
 
-// Latin-1 as UTF-8: bytes from 0x80 up take two bytes.
-static std::string latin1_to_utf8(const std::string &in) {
-    std::string out;
-    out.reserve(in.size());
-    for (unsigned char b : in) {
-        if (b < 0x80) {
-            out += (char)b;
-        } else {
-            out += (char)(0xC0 | b >> 6);
-            out += (char)(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
-}
-
-// UTF-8 as Latin-1: a character above 0xFF becomes one '?', and so does each ill-formed piece (a
-// stray byte, an overlong form, a surrogate, a sequence cut short: as many bytes as were valid).
-static std::string utf8_to_latin1(const std::string &in) {
-    std::string out;
-    size_t n = in.size();
-    for (size_t i = 0; i < n;) {
-        unsigned char b = (unsigned char)in[i];
-        if (b < 0x80) {
-            out += (char)b;
-            i++;
-            continue;
-        }
-        size_t len = 0;
-        uint32_t cp = 0;
-        unsigned char lo = 0x80, hi = 0xBF;   // range of the next byte
-        if (b >= 0xC2 && b <= 0xDF) len = 2, cp = b & 0x1F;
-        else if (b >= 0xE0 && b <= 0xEF) len = 3, cp = b & 0x0F, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4) len = 4, cp = b & 0x07, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-        size_t k = 1;
-        for (; k < len && i + k < n; k++) {
-            unsigned char c = (unsigned char)in[i + k];
-            if (c < lo || c > hi) break;
-            cp = cp << 6 | (c & 0x3F);
-            lo = 0x80, hi = 0xBF;
-        }
-        out += len && k == len && cp <= 0xFF ? (char)cp : '?';
-        i += k;
-    }
-    return out;
-}
-
 // A requestor may vanish before we answer: its BadWindow must not end the program.
 static int clip_ignore_error(Display *, XErrorEvent *) { return 0; }
 
@@ -114,7 +70,7 @@ static void clip_answer(const ClipX11 &x, const XSelectionRequestEvent &req) {
             XChangeProperty(x.dpy, req.requestor, prop, XA_ATOM, 32, PropModeReplace, (unsigned char *)list, 3);
             reply.xselection.property = prop;
         } else if (req.target == x.utf8 || req.target == XA_STRING) {
-            std::string text = req.target == x.utf8 ? latin1_to_utf8(clip_text) : clip_text;
+            std::string text = req.target == x.utf8 ? clipboard_latin1_to_utf8(clip_text) : clip_text;
             if ((long)text.size() <= max_bytes) {
                 XChangeProperty(x.dpy, req.requestor, prop, req.target, 8, PropModeReplace,
                                 (const unsigned char *)text.data(), (int)text.size());
@@ -211,7 +167,7 @@ static ClipAnswer clip_request(const ClipX11 &x, Atom target, Uint32 start, std:
     bool ok = rc == Success && data && format == 8 && type != x.incr;   // no incremental transfers
     if (ok) {   // Latin-1 only when the owner says STRING; UTF8_STRING and the rest as UTF-8
         out.assign((const char *)data, count);
-        if (type != XA_STRING) out = utf8_to_latin1(out);
+        if (type != XA_STRING) out = clipboard_utf8_to_latin1(out);
     }
     if (data) XFree(data);
     return ok ? CLIP_TEXT : CLIP_REFUSED;
