@@ -27,7 +27,7 @@ target_setup() {
   case $TARGET in
     windows)
       HOST=x86_64-w64-mingw32
-      export CC=$HOST-gcc CXX=$HOST-g++ AR=$HOST-ar RANLIB=$HOST-ranlib
+      export CC=$HOST-gcc-posix CXX=$HOST-g++-posix AR=$HOST-ar RANLIB=$HOST-ranlib
       CMAKE_TOOLCHAIN=$ROOT/cmake/toolchain-mingw64.cmake
       # In link order: a library before the ones it uses.
       PACKAGES=(libsdl1.2 libogg libvorbis libxmp libsndfile googletest)
