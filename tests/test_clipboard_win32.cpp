@@ -1,8 +1,11 @@
 // The Windows clipboard (text format 1) against a real X11 peer, xclip, run under wine: wine
 // keeps the X CLIPBOARD selection and the Windows clipboard in step, so a copy in the text field
-// reaches X programs and their text reaches the field. xclip is started as a Unix program (wine
-// runs ELF files named to CreateProcess).
+// reaches X programs and their text reaches the field. xclip runs as a Unix program: wine starts
+// ELF files named to CreateProcess, but without a process handle or standard streams, so the
+// shell around it leaves its output and a "done" mark in files.
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include "app/event.h"
 #include "gui/clipboard.h"
@@ -11,61 +14,59 @@
 
 namespace {
 
+const char *kShell = "Z:\\bin\\sh";
 const char *kXclip = "Z:\\usr\\bin\\xclip";
+const DWORD kWaitMs = 5000;
 
-// A Unix program with its standard input and output on pipes.
-struct UnixChild {
-    PROCESS_INFORMATION pi{};
-    HANDLE in = nullptr, out = nullptr;
-    bool started = false;
-    explicit UnixChild(const std::string &args) {
-        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-        HANDLE in_r, out_w;
-        if (!CreatePipe(&in_r, &in, &sa, 0)) return;
-        if (!CreatePipe(&out, &out_w, &sa, 0)) return;
-        SetHandleInformation(in, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(out, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = in_r;
-        si.hStdOutput = out_w;
-        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        std::string cmd = std::string(kXclip) + " " + args;
-        started = CreateProcessA(kXclip, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-        CloseHandle(in_r);
-        CloseHandle(out_w);
-    }
-    void write_all(const std::string &s) {
-        DWORD n = 0;
-        if (!WriteFile(in, s.data(), (DWORD)s.size(), &n, nullptr) || n != s.size()) ADD_FAILURE() << "short write";
-        CloseHandle(in);
-        in = nullptr;
-    }
-    // Everything the program writes until it ends; false when it has not ended within ms.
-    bool finish(std::string &text, DWORD ms = 5000) {
-        if (in) { CloseHandle(in); in = nullptr; }
+std::string read_file(const std::string &path) {
+    std::string text;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
         char buf[256];
-        DWORD n;
-        while (ReadFile(out, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
-        return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+        fclose(f);
     }
-    ~UnixChild() {
-        if (pi.hProcess) {
-            if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
+    return text;
+}
+
+// Bytes as a shell printf format: every byte an octal escape, so any byte survives both the
+// Windows command line and the shell.
+std::string printf_octal(const std::string &bytes) {
+    std::string out;
+    char esc[8];
+    for (unsigned char b : bytes) {
+        snprintf(esc, sizeof esc, "\\%03o", b);
+        out += esc;
+    }
+    return out;
+}
+
+// Runs `script` (no double quotes in it) in a Unix shell and returns what it printed once it has
+// finished; `finished` is false when it did not finish within kWaitMs.
+std::string unix_shell(const std::string &script, bool &finished) {
+    char tmpl[] = "/tmp/glitz_clip_XXXXXX";
+    finished = false;
+    if (!mkdtemp(tmpl)) return std::string();
+    std::string dir = tmpl, out = dir + "/out", done = dir + "/done";
+    std::string cmd = "sh -c \"" + script + " >" + out + "; echo $? >" + done + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(kShell, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return std::string();
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    if (pi.hThread) CloseHandle(pi.hThread);
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < kWaitMs; Sleep(10))
+        if (!read_file(done).empty()) {
+            finished = true;
+            break;
         }
-        if (in) CloseHandle(in);
-        if (out) CloseHandle(out);
-    }
-};
+    return read_file(out);
+}
 
 std::string xclip_out() {
-    UnixChild c("-o -selection clipboard");
-    EXPECT_TRUE(c.started) << "xclip did not start";
-    std::string text;
-    EXPECT_TRUE(c.finish(text)) << "xclip -o did not finish";
+    bool finished;
+    std::string text = unix_shell("xclip -o -selection clipboard", finished);
+    EXPECT_TRUE(finished) << "xclip -o did not finish";
     return text;
 }
 
@@ -87,6 +88,7 @@ struct WineClipboard : ::testing::Test {
     void SetUp() override {
         if (!getenv("DISPLAY")) GTEST_SKIP() << "not under wine on X";
         if (GetFileAttributesA(kXclip) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no xclip";
+        if (GetFileAttributesA(kShell) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no Unix shell";
     }
 };
 
@@ -116,21 +118,20 @@ TEST_F(WineClipboard, CopiedTextIsReadByXclip) {
 
 TEST_F(WineClipboard, TextFromXclipIsPastedThroughTheFilter) {
     clipboard_set("before");
-    UnixChild owner("-quiet -i -selection clipboard");
-    ASSERT_TRUE(owner.started);
     // UTF-8 in: é and the euro sign become their code page 1252 bytes; the field shows printable
-    // ASCII only.
-    owner.write_all("a\tb\xc3\xa9\xe2\x82\xac");
-    ASSERT_TRUE(wait_until([] { return clipboard_get() != "before"; }, 5000)) << "xclip never owned the clipboard";
+    // ASCII only. xclip owns the selection (in the background, for at most 20 s) until we copy.
+    bool started;
+    unix_shell("printf '" + printf_octal("a\tb\xc3\xa9\xe2\x82\xac") +
+               "' | timeout 20 xclip -quiet -i -selection clipboard 2>/dev/null &", started);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(wait_until([] { return clipboard_get() != "before"; }, kWaitMs)) << "xclip never owned the clipboard";
     EXPECT_EQ("a\tb\xe9\x80", clipboard_get());
     TextInput field(0, "");
     Event paste = key(KEY_V, MOD_CTRL);
     field.on_event(&paste);
     EXPECT_EQ("a?b??", field.text);
 
-    // Taking the clipboard back: xclip loses it and ends.
+    // Taking the clipboard back from xclip.
     clipboard_set("mine");
-    std::string ignored;
-    EXPECT_TRUE(owner.finish(ignored, 5000));
     EXPECT_EQ("mine", xclip_out());
 }

@@ -2,8 +2,9 @@
 // Force-included into every test source there (tests/CMakeLists.txt), so the tests stay one set of
 // sources. Test code only: the framework and the game use app/platform.h.
 //
-// Some tests clean up their temporary folders with system("rm -rf ..."), which does nothing under
-// Windows: every folder mkdtemp made is removed with its contents when the program ends.
+// Some tests clean up their temporary folders with system("rm -rf '<folder>'"): that command
+// removes the folder here (anything else goes to the Windows command interpreter), and every folder
+// mkdtemp made is removed with its contents when the program ends in any case.
 #pragma once
 // <windows.h> comes in through GL/gl.h there, and its hot-key macros MOD_SHIFT and MOD_ALT would
 // replace the names of our modifier flags (app/event.h) in any test that includes GL first. Taken
@@ -69,3 +70,16 @@ inline char *mkdtemp(char *tmpl) {
     }
     return nullptr;
 }
+
+inline int posix_shim_system(const char *cmd) {
+    static const char kRemove[] = "rm -rf '";
+    const size_t k = sizeof kRemove - 1;
+    size_t n = cmd ? strlen(cmd) : 0;
+    if (n > k + 1 && strncmp(cmd, kRemove, k) == 0 && cmd[n - 1] == '\'') {
+        std::error_code ec;
+        std::filesystem::remove_all(std::string(cmd + k, n - k - 1), ec);
+        return ec ? -1 : 0;
+    }
+    return system(cmd);
+}
+#define system posix_shim_system
