@@ -15,4 +15,8 @@ if [[ ! -e $WINEPREFIX/system.reg ]]; then
   wineserver -w
 fi
 wineserver -p 2>/dev/null   # persistent: each program starts without a new server
+# wine's own background programs (services, the desktop) start with the first program and stay
+# with the server; started here, they do not hold on to a caller's output pipe (CTest's test
+# listing would wait for them until its timeout).
+wine cmd /c exit </dev/null >/dev/null 2>&1
 wine_stop() { wineserver -k 2>/dev/null; }
