@@ -478,3 +478,38 @@ TEST(JsonParse, EmptyTextAndZeroByte)
     EXPECT_EQ(json_parse(out, "[1,\0 2]", 7), 1); // cut inside the list
     EXPECT_EQ(GetCapturedStderr(), "JSON_parser_end: syntax error\n");
 }
+
+// Equal numbers of one document (true and false among them) are values of their own: whatever a
+// caller does to one, through the handle or its object, leaves the others as they were.
+TEST(JsonParse, EqualNumbersNeverShareAnObject)
+{
+    const struct {
+        const char* name;
+        void (*change)(var& h);
+    } ops[] = {
+        {"__setnum__", [](var& h) { h.get()->__setnum__(7); }},
+        {"__setstr__", [](var& h) { h.get()->__setstr__("7"); }},
+        {"set", [](var& h) { h.set(0, var(7)); }},
+        {"del", [](var& h) { h.del(0); }},
+        {"element assignment", [](var& h) { h[0] = var(7); }},
+        {"append", [](var& h) { h.append(var(7)); }},
+        {"assignment", [](var& h) { h = var(7); }},
+    };
+    const char* text = "{\"a\":5,\"b\":5,\"c\":[5,1,0],\"t\":true,\"one\":1,\"f\":false,\"zero\":0}";
+    // Each pair: the value changed, then every other value equal to it before.
+    const std::vector<std::vector<std::string>> pairs = {{"a", "b", "c0"}, {"t", "one", "c1"}, {"one", "t"},
+                                                         {"f", "zero", "c2"}, {"zero", "f"}};
+    for (const auto& op : ops) {
+        for (const auto& names : pairs) {
+            SCOPED_TRACE(std::string(op.name) + " on " + names[0]);
+            var doc;
+            ASSERT_EQ(json_parse(doc, text, (int)strlen(text)), 0);
+            auto at = [&](const std::string& n) -> var& { return n[0] == 'c' ? doc["c"][n[1] - '0'] : doc[n]; };
+            double before = at(names[0]).num();
+            CaptureStderr();
+            op.change(at(names[0]));
+            GetCapturedStderr();
+            for (size_t i = 1; i < names.size(); i++) EXPECT_EQ(at(names[i]).num(), before) << names[i];
+        }
+    }
+}
