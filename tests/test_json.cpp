@@ -262,10 +262,13 @@ TEST(JsonParser, NumbersAndComments)
         "{ k:k i:1 k:l [ i:2 ] } ");
     EXPECT_EQ(parse("[/***/1/* ** / */]").events, "[ i:1 ] ");
     EXPECT_EQ(parse("[\"a\"/**/,true/**/]").events, "[ s:a t ] ");
-    // Floats as text, without the white space that ended them; strings keep theirs.
-    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25/**/, 7, \"a \"]", true, 16, floats_as_text).events,
-        "[ f:'1.5' f:'2e3' f:'3000000000' f:'-0.25' i:7 s:a  ] ");
-    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0' } ");
+    // Floats as text: the buffer as it stands, with the white space that followed the number.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 7, \"a \"]", true, 16, floats_as_text).events,
+        "[ f:'1.5 ' f:'2e3\n' f:'3000000000\t' f:'-0.25 ' i:7 s:a  ] ");
+    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0\r\n' } ");
+    // Converted, the same texts give their numbers.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 1.0\r\n]").events,
+        "[ f:1.5 f:2000 f:3e+09 f:-0.25 f:1 ] ");
 }
 
 TEST(JsonParser, StringsAndUnicode)
@@ -409,7 +412,7 @@ TEST(JsonParse, TreeShape)
     EXPECT_EQ(d["a2"].str(), "second");
 
     var s;
-    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10, 3000000000]";
+    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10 , 3000000000\n]";
     ASSERT_EQ(json_parse(s, scalars, (int)strlen(scalars)), 0);
     EXPECT_EQ(s[0].str(), "\xc3\xa9");
     EXPECT_EQ(s[1].str(), "a");
