@@ -133,8 +133,7 @@ bool video_reset() {
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
         return false;
     }
-    gfx_init(data_catalogue(), data_dir());
-    gfx_set_window(driver->width, driver->height);
+    gfx_init(data_catalogue(), data_dir());   // takes the window's size from the video surface
     if (gfx) {
         gfx->view_w = 1024;
         gfx->view_h = 768;

@@ -262,10 +262,13 @@ TEST(JsonParser, NumbersAndComments)
         "{ k:k i:1 k:l [ i:2 ] } ");
     EXPECT_EQ(parse("[/***/1/* ** / */]").events, "[ i:1 ] ");
     EXPECT_EQ(parse("[\"a\"/**/,true/**/]").events, "[ s:a t ] ");
-    // Floats as text, without the white space that ended them; strings keep theirs.
-    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25/**/, 7, \"a \"]", true, 16, floats_as_text).events,
-        "[ f:'1.5' f:'2e3' f:'3000000000' f:'-0.25' i:7 s:a  ] ");
-    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0' } ");
+    // Floats as text: the buffer as it stands, with the white space that followed the number.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 7, \"a \"]", true, 16, floats_as_text).events,
+        "[ f:'1.5 ' f:'2e3\n' f:'3000000000\t' f:'-0.25 ' i:7 s:a  ] ");
+    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0\r\n' } ");
+    // Converted, the same texts give their numbers.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 1.0\r\n]").events,
+        "[ f:1.5 f:2000 f:3e+09 f:-0.25 f:1 ] ");
 }
 
 TEST(JsonParser, StringsAndUnicode)
@@ -409,7 +412,7 @@ TEST(JsonParse, TreeShape)
     EXPECT_EQ(d["a2"].str(), "second");
 
     var s;
-    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10, 3000000000]";
+    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10 , 3000000000\n]";
     ASSERT_EQ(json_parse(s, scalars, (int)strlen(scalars)), 0);
     EXPECT_EQ(s[0].str(), "\xc3\xa9");
     EXPECT_EQ(s[1].str(), "a");
@@ -477,4 +480,39 @@ TEST(JsonParse, EmptyTextAndZeroByte)
     CaptureStderr();
     EXPECT_EQ(json_parse(out, "[1,\0 2]", 7), 1); // cut inside the list
     EXPECT_EQ(GetCapturedStderr(), "JSON_parser_end: syntax error\n");
+}
+
+// Equal numbers of one document (true and false among them) are values of their own: whatever a
+// caller does to one, through the handle or its object, leaves the others as they were.
+TEST(JsonParse, EqualNumbersNeverShareAnObject)
+{
+    const struct {
+        const char* name;
+        void (*change)(var& h);
+    } ops[] = {
+        {"__setnum__", [](var& h) { h.get()->__setnum__(7); }},
+        {"__setstr__", [](var& h) { h.get()->__setstr__("7"); }},
+        {"set", [](var& h) { h.set(0, var(7)); }},
+        {"del", [](var& h) { h.del(0); }},
+        {"element assignment", [](var& h) { h[0] = var(7); }},
+        {"append", [](var& h) { h.append(var(7)); }},
+        {"assignment", [](var& h) { h = var(7); }},
+    };
+    const char* text = "{\"a\":5,\"b\":5,\"c\":[5,1,0],\"t\":true,\"one\":1,\"f\":false,\"zero\":0}";
+    // Each pair: the value changed, then every other value equal to it before.
+    const std::vector<std::vector<std::string>> pairs = {{"a", "b", "c0"}, {"t", "one", "c1"}, {"one", "t"},
+                                                         {"f", "zero", "c2"}, {"zero", "f"}};
+    for (const auto& op : ops) {
+        for (const auto& names : pairs) {
+            SCOPED_TRACE(std::string(op.name) + " on " + names[0]);
+            var doc;
+            ASSERT_EQ(json_parse(doc, text, (int)strlen(text)), 0);
+            auto at = [&](const std::string& n) -> var& { return n[0] == 'c' ? doc["c"][n[1] - '0'] : doc[n]; };
+            double before = at(names[0]).num();
+            CaptureStderr();
+            op.change(at(names[0]));
+            GetCapturedStderr();
+            for (size_t i = 1; i < names.size(); i++) EXPECT_EQ(at(names[i]).num(), before) << names[i];
+        }
+    }
 }
