@@ -45,7 +45,7 @@ static void make_dirs(const char *path) {
 // $APPDATA/<name> when APPDATA is set, else $XDG_DATA_HOME/<name>, else ~/.local/share/<name>.
 const char *user_dir() {
     static char dir[512];
-    const char *name = driver && driver->name ? driver->name : "GameName";
+    const char *name = driver && driver->name ? driver->name : "glitz";   // no driver: tests only
     const char *appdata = getenv("APPDATA");
     const char *xdg = getenv("XDG_DATA_HOME");
     const char *home = getenv("HOME");
