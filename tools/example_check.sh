@@ -20,6 +20,16 @@ cmake -S "$ROOT/examples" -B "$OUT" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$OUT" 2>&1 | { grep -E 'warning|error' || true; }
 [[ -x $OUT/glitz_example ]]
 
+# Every installed header compiles on its own: none needs a header that is not installed.
+inc=$(find "$STAGE" -type d -path '*/include/glitz' | head -1)
+for h in $(cd "$inc" && find . -name '*.h' | sort); do
+  c++ -std=c++17 -fsyntax-only -I"$inc" $(pkg-config --cflags sdl) -x c++ - <<<"#include \"${h#./}\"" ||
+    { echo "installed header ${h#./} does not compile alone" >&2; exit 1; }
+done
+for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h; do
+  [[ ! -e $inc/$internal ]] || { echo "internal header $internal is installed" >&2; exit 1; }
+done
+
 pc_dir=$(dirname "$(find "$STAGE" -name glitz.pc | head -1)")
 # shellcheck disable=SC2046
 c++ -std=c++17 -o "$OUT/glitz_example_pc" "$ROOT/examples/main.cpp" \
