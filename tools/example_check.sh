@@ -26,8 +26,13 @@ for h in $(cd "$inc" && find . -name '*.h' | sort); do
   c++ -std=c++17 -fsyntax-only -I"$inc" $(pkg-config --cflags sdl) -x c++ - <<<"#include \"${h#./}\"" ||
     { echo "installed header ${h#./} does not compile alone" >&2; exit 1; }
 done
+# The font tool comes with the development files and makes a font the framework loads.
+"$STAGE$prefix/bin/glitz_font" /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf 20 tiny "$BUILD" >/dev/null 2>&1 ||
+  { echo "the installed glitz_font does not run" >&2; exit 1; }
+rm -f "$BUILD/tiny.png"
+
 # The documentation comes with the development files: the pages and the API reference.
-for doc in README.md catalogue.md states.md sound.md api/index.html; do
+for doc in README.md catalogue.md states.md sound.md fonts.md api/index.html; do
   [[ -s $(dirname "$inc")/../share/doc/glitz/$doc ]] || { echo "share/doc/glitz/$doc is not installed" >&2; exit 1; }
 done
 for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h; do
