@@ -11,7 +11,6 @@ namespace {
 
 bool printable(int b) { return b >= 32 && !(b >= 127 && b < 160); }
 
-// Pen advance in whole pixels; outlines would overlap without the extra tracking.
 } // namespace
 
 int font_advance(FT_Face face, int b, int tracking) {

@@ -1,5 +1,6 @@
-// fonts.cpp - the three bitmap fonts: DejaVu Sans Bold rendered with FreeType into glyph sheets,
-// white glyphs with a dark outline and a soft drop shadow, 256 glyphs each (bytes as Latin-1).
+// fonts.cpp - the game's three bitmap fonts: DejaVu Sans Bold rendered into glyph sheets by
+// font_sheet.cpp (white glyphs, dark outline, soft drop shadow, 256 glyphs as Latin-1), font0's
+// size chosen for the instruction line, and the screen mock-ups that preview them.
 #include "canvas.h"
 #include "font_sheet.h"
 #include "gen.h"
