@@ -130,6 +130,7 @@ void init_video() {
 }
 
 bool video_reset() {
+    clipboard_window_closing();   // whether our copy is still the selection, while the old window can tell
     if (font_table) {
         font_table_destroy();
         font_table = nullptr;
