@@ -13,6 +13,6 @@
 // Keeps the display server's client count above zero while SDL's own connection is closed and
 // reopened between window attempts. An X server that resets when its last client leaves would
 // otherwise reset in that gap and serve the next attempt a half-reset screen. Calls nest: each hold
-// needs its release. Does nothing where there is no such server (or no display to reach).
+// needs its release. Harmless where the server does not reset; nothing is held without a display.
 void platform_display_hold();
 void platform_display_release();
