@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "app/files.h"
+#include "app/platform.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gui/clipboard.h"
@@ -91,7 +92,8 @@ static void video_size(SDL_Surface *s) {
         fprintf(stderr, "vinfo: %d x %d\n", info->current_w, info->current_h);
 }
 
-void init_video() {
+// The fallback sequence; init_video keeps the display server from resetting while it runs.
+static void init_video_attempts() {
     fprintf(stderr, "init_video: %d %d %d %d %d %d %d\n", 1024, 768, 640, 480, 480, 320, 0);
     int32_t w = 1024, h = 768;
     SDL_Surface *s = _try_init_video(w, h);
@@ -118,7 +120,17 @@ void init_video() {
     }
 }
 
+void init_video() {
+    // Every attempt closes SDL's display connection before opening a new one: with no other client
+    // an X server that resets when its last client leaves (Xvfb's default) would reset in between
+    // and hand the next attempt an 8-bit screen that no OpenGL mode fits.
+    platform_display_hold();
+    init_video_attempts();
+    platform_display_release();
+}
+
 bool video_reset() {
+    clipboard_window_closing();   // whether our copy is still the selection, while the old window can tell
     if (font_table) {
         font_table_destroy();
         font_table = nullptr;
@@ -133,8 +145,7 @@ bool video_reset() {
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
         return false;
     }
-    gfx_init(data_catalogue(), data_dir());
-    gfx_set_window(driver->width, driver->height);
+    gfx_init(data_catalogue(), data_dir());   // takes the window's size from the video surface
     if (gfx) {
         gfx->view_w = 1024;
         gfx->view_h = 768;

@@ -12,8 +12,7 @@ static void swap_buffers() { SDL_GL_SwapBuffers(); }
 void (*frame_present)() = swap_buffers;   // a test reads the back buffer before it is shown
 
 int SDL_main(int argc, char **argv) {
-    (void)argc;
-    (void)argv;
+    program_argv0_set(argc > 0 && argv ? argv[0] : nullptr);   // the default name (app.h)
     setvbuf(stdout, nullptr, _IOLBF, 0);  // diagnostics stay on the terminal, a line at a time
     Game game{};  // lives for the whole run; every state keeps its address
     game_init(&game);

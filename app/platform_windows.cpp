@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+// Windows has no display server that could reset between two window attempts.
+void platform_display_hold() {}
+void platform_display_release() {}
+
 std::string platform_program_dir() {
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);

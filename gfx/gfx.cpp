@@ -35,6 +35,9 @@ void gfx_init(const var &catalogue, const char *data_dir) {
     gfx->view_w = gfx->view_h = 256.0f;
     gfx->view_rot = 0.0f;
     gfx->view_scale = 1.0f;
+    // The window the context is made for: its size is known from here on, without a caller
+    // having to pass it (gfx_set_window follows later changes).
+    if (SDL_Surface *s = SDL_GetVideoSurface()) gfx_set_window(s->w, s->h);
 }
 
 void gfx_set_window(int32_t w, int32_t h) {
@@ -54,9 +57,9 @@ void gfx_destroy() {
 }
 
 GfxRect read_rect(var &v) {
-    // Only a dict has the four fields; anything else (none included) reads as zeros, silently.
-    GfxRect r = {0, 0, 0, 0};
-    if (v.type() != VAR_DICT) return r;
+    // Element access whatever the kind: a dict gives its fields (a missing one reads as 0), a list
+    // its first element for every field, and any other kind a TypeError line per field and 0.
+    GfxRect r;
     r.x = (float)v["x"].num();
     r.y = (float)v["y"].num();
     r.w = (float)v["w"].num();

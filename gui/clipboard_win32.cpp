@@ -1,6 +1,6 @@
 // clipboard_win32.cpp - the clipboard (gui/clipboard.h) as the Windows clipboard, text format 1
 // (CF_TEXT: 8-bit text ending in a zero byte, in the system's 8-bit code page). Windows keeps a
-// copy itself, so nothing is served from here and a new window changes nothing.
+// copy itself, so nothing is served from here and a window closing or a new one changes nothing.
 #include "gui/clipboard.h"
 
 #include <SDL.h>
@@ -51,6 +51,7 @@ void clipboard_set(const std::string &text) {
     CloseClipboard();
 }
 
+void clipboard_window_closing() {}
 void clipboard_window_changed() {}
 
 int clipboard_handle_event(const SDL_Event *) { return 0; }

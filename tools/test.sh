@@ -48,7 +48,7 @@ if [[ $REPEAT_DIR == build ]]; then
 fi
 if [[ $REPEAT -eq 0 || $REPEAT_DIR == build-asan ]]; then
   echo "== build (sanitizers)"
-  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF -DGLITZ_DOCS=OFF || { echo "sanitizer build failed" >&2; exit 1; }
 fi
 
 # The Windows build (the libraries from Debian's sources, cached outside the tree; the game, the
