@@ -89,7 +89,8 @@ for pkg in "${PACKAGES[@]}"; do
   version=$(src_version "$pkg")
   [[ -n $version ]] || { log "apt knows no source package $pkg (is there a deb-src entry?)"; exit 1; }
   PREFIX=$CACHE/$pkg-$version
-  if [[ ! -e $PREFIX/.built ]]; then
+  # Built and complete: the stamp is written last, the licence file is part of the result.
+  if [[ ! -e $PREFIX/.built || ! -s $PREFIX/share/doc/$pkg/copyright ]]; then
     log "building $pkg $version for $TARGET"
     start=$SECONDS
     rm -rf "$PREFIX" "$CACHE/src-$pkg"
