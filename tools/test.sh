@@ -138,6 +138,7 @@ if [[ $WINDOWS -eq 1 ]]; then
   start=$SECONDS
   unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
   . tools/cross/wine_env.sh build-win
+  trap 'wine_stop; kill $XVFB_PID 2>/dev/null' EXIT   # the wine server outlives its programs
   run_ctest build-win "windows, under wine"
   echo "== game and installer (windows, under wine)"
   wine_log=$(bash tools/cross/wine_check.sh build-win build); wine_rc=$?
