@@ -13,10 +13,12 @@ set(_glitz_setup ${GLITZ_DIST_DIR}/glitzfall-${GLITZ_VERSION}-setup.exe)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.nsi.in ${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/README.txt.in ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY)
 
-# The libraries' licences come with them from their Debian source packages (tools/cross/deps.sh).
+# The libraries' licences come with them from their Debian source packages (tools/cross/deps.sh);
+# GoogleTest is linked into the test programs only.
 set(_glitz_licences ${CMAKE_CURRENT_LIST_DIR}/copyright)
 foreach(prefix IN LISTS GLITZ_CROSS_PREFIXES)
   file(GLOB _glitz_dep_copyright ${prefix}/share/doc/*/copyright)
+  list(FILTER _glitz_dep_copyright EXCLUDE REGEX "/googletest/copyright$")
   list(APPEND _glitz_licences ${_glitz_dep_copyright})
 endforeach()
 
