@@ -194,7 +194,8 @@ install_silently() {
   wine reg delete "$KEY" /f /reg:64 >/dev/null 2>&1
   wine "$SETUP" /S || return 1
   local f
-  for f in glitzfall.exe uninstall.exe README.txt data/data.json data/font0.png licences/glitzfall.txt; do
+  for f in glitzfall.exe uninstall.exe README.txt data/data.json data/font0.png licences/glitzfall.txt \
+      licences/libsdl1.2.txt licences/libogg.txt licences/libvorbis.txt licences/libxmp.txt licences/libsndfile.txt; do
     [[ -s $PF/$f ]] || { echo "missing $f"; return 1; }
   done
   [[ -s "$MENU/Glitz Fall.lnk" ]] || { echo "no Start-menu shortcut"; return 1; }
