@@ -1,6 +1,7 @@
 // engine.cpp - the sound engine: sources, voices and the mixer on SDL's audio thread.
 // Sections: Sources, Voices, Mixing (audio thread).
 #include "sound/engine.h"
+#include "sound/audio_thread.h"
 
 #include <SDL.h>
 #include <atomic>
@@ -35,6 +36,7 @@ struct SoundEngine::Voice {
 struct SoundEngine::Pace {
     CallbackClock clock;
     std::atomic<int64_t> callbacks{0}, underruns{0};
+    bool prioritised = false;   // the audio thread has asked for its priority
     explicit Pace(int64_t block_ns) : clock(block_ns) {}
 };
 
@@ -104,6 +106,10 @@ void SoundEngine::unlock() {
 
 void SoundEngine::callback(void *self, uint8_t *stream, int len) {
     SoundEngine *e = (SoundEngine *)self;
+    if (!e->pace->prioritised) {   // the first callback runs on the thread SDL mixes on
+        e->pace->prioritised = true;
+        audio_thread_prioritise();
+    }
     int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                       std::chrono::steady_clock::now().time_since_epoch()).count();
     e->pace->callbacks++;
