@@ -73,13 +73,14 @@ SoundEngine *SoundEngine::create(bool open_device) {
             e->device_frames_ = frames;
             break;
         }
-        fprintf(stderr, "audio device refused a buffer of %d frames (%s)\n", frames, SDL_GetError());
     }
-    if (!e->device_frames_) {
+    if (!e->device_frames_) {   // no device at all, whatever the size: the caller reports that
         delete e;
         return nullptr;
     }
-    if (e->device_frames_ != kDeviceFrames) fprintf(stderr, "audio buffer: %d frames\n", e->device_frames_);
+    if (e->device_frames_ != kDeviceFrames)
+        fprintf(stderr, "audio device refused a buffer of %d frames; using %d\n", (int)kDeviceFrames,
+                (int)e->device_frames_);
     e->device = true;
     SDL_PauseAudio(0);
     return e;

@@ -25,7 +25,7 @@
 // the callback never allocates, frees or waits, and decodes only streamed voices.
 //
 // DEVICE. The device buffer is kDeviceFrames (512 frames, 11.6 ms); a device that refuses it is
-// opened with the next larger size of kDeviceFallbacks, with a message. `underruns()` counts the
+// opened with the next larger size it takes (1024, 2048 or 4096 frames), with a message. `underruns()` counts the
 // callbacks that came too late to keep the device fed (CallbackClock below).
 #pragma once
 #include <cstdint>
