@@ -25,8 +25,9 @@
 // the callback never allocates, frees or waits, and decodes only streamed voices.
 //
 // DEVICE. The device buffer is kDeviceFrames (512 frames, 11.6 ms); a device that refuses it is
-// opened with the next larger size it takes (1024, 2048 or 4096 frames), with a message. `underruns()` counts the
-// callbacks that came too late to keep the device fed (CallbackClock below).
+// opened with the next larger size it takes (1024, 2048 or 4096 frames), with a message. The
+// mixing thread asks for real-time priority (audio_thread.h). `underruns()` counts the callbacks
+// that came too late to keep the device fed (CallbackClock below).
 #pragma once
 #include <cstdint>
 #include <memory>
