@@ -493,6 +493,7 @@ TEST(CallbackClock, CountsOnlyCallbacksMoreThanTwoBlocksApart) {
     EXPECT_FALSE(clock.tick(8 * block));           // two blocks: the spare block covered the gap
     EXPECT_TRUE(clock.tick(10 * block + 1));       // more than two: the device ran dry
     EXPECT_FALSE(clock.tick(11 * block));          // measured from the late one, not from a schedule
+    EXPECT_EQ(clock.longest_gap_ns(), 2 * block + 1);
 }
 
 }  // namespace
