@@ -1,6 +1,8 @@
 // Drawing read back from a real OpenGL window (Mesa under Xvfb): uploads, clipping, fills, text.
 #include <gtest/gtest.h>
 #include <GL/glu.h>
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 #include "gfx/mipmap.h"
@@ -118,6 +120,38 @@ TEST_F(Pixels, UploadIsPremultiplied) {
     gfx_draw_img(img, 0, 0, 64, 64);   // blended onto black: the premultiplied colour shows as is
     EXPECT_RGB(20, 20, 128, 64, 0, 2);
     EXPECT_RGB(50, 20, 0, 0, 0, 0);
+}
+
+// Decoding ahead changes nothing a load shows: the same lines in the same order (numbers aside:
+// times and GL names), the same slots and texels. A missing file still fails at its load, and a
+// name the catalogue lacks is not added to it.
+TEST_F(Pixels, DecodedAheadLoadsAsBefore) {
+    REQUIRE_WINDOW(win);
+    auto load_all = [] {
+        return std::vector<int32_t>{gfx_img_load("half"), gfx_img_load("nofile"), gfx_tex_load("ramp_t")};
+    };
+    auto no_digits = [](std::string s) {
+        s.erase(std::remove_if(s.begin(), s.end(), ::isdigit), s.end());
+        return s;
+    };
+    GetCapturedStderr();
+    CaptureStderr();
+    std::vector<int32_t> slots = load_all();
+    std::string plain = GetCapturedStderr();
+    gfx_init(data_catalogue(), data_dir());   // a new context: every name loads again
+    int64_t keys = data_catalogue().len();
+    for (const char *name : {"half", "nofile", "ramp_t", "ghost"})
+        gfx_tex_decode_ahead(data_catalogue(), data_dir(), name);
+    EXPECT_EQ(data_catalogue().len(), keys);
+    CaptureStderr();
+    EXPECT_EQ(load_all(), slots);
+    EXPECT_EQ(no_digits(GetCapturedStderr()), no_digits(plain));
+    CaptureStderr();   // for TearDown
+    uint8_t tex[4 * 4 * 4];
+    glBindTexture(GL_TEXTURE_2D, gfx->texs[gfx->imgs[slots[0]].tex].gl);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex);
+    const uint8_t left[4] = {128, 64, 0, 128}, clear[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 16; i++) EXPECT_EQ(0, memcmp(&tex[i * 4], (i % 4) < 2 ? left : clear, 4)) << i;
 }
 
 // The chain built here against GLU's: the same random pictures uploaded both ways read back equal at
