@@ -494,6 +494,7 @@ TEST(CallbackClock, CountsOnlyCallbacksMoreThanTwoBlocksApart) {
     EXPECT_TRUE(clock.tick(10 * block + 1));       // more than two: the device ran dry
     EXPECT_FALSE(clock.tick(11 * block));          // measured from the late one, not from a schedule
     EXPECT_EQ(clock.longest_gap_ns(), 2 * block + 1);
+    EXPECT_EQ(clock.longest_gap_at_ns(), 5 * block + 1);   // counted from the first callback
 }
 
 }  // namespace
