@@ -46,10 +46,8 @@ void gfx_set_window(int32_t w, int32_t h) {
     gfx->win_h = h;
 }
 
-static void decode_ahead_drop();
-
 void gfx_destroy() {
-    decode_ahead_drop();
+    gfx_tex_decode_ahead_drop();
     if (!gfx) return;
     gfx_batch_reset();
     // GL texture names are not deleted: the window and its context are re-created right after.
@@ -177,7 +175,7 @@ static Decoded decode_taken(const std::string &path) {
     return d;
 }
 
-static void decode_ahead_drop() {
+void gfx_tex_decode_ahead_drop() {
     for (auto &ahead : s_ahead) stbi_image_free(ahead.second.get().pixels);   // waits for each worker
     s_ahead.clear();
 }
