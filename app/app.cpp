@@ -69,6 +69,7 @@ void game_init(Game *game) {
         stream_play(music, game->settings.music_volume / 100.0f, 0.0f);
     }
     change_state(game, game->state);
+    gfx_tex_decode_ahead_drop();   // what the first screen did not load is not kept
     fprintf(stderr, "sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
     fprintf(stderr, "sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));
 }
@@ -100,6 +101,7 @@ void game_event(Game *game, Event e) {
             return;
         }
         change_state(game, game->state);  // leave() and enter() the current state again
+        gfx_tex_decode_ahead_drop();
         break;
     case EV_ACTIVE:
         if (e.code == 1 && (e.button & 4) && e.key && game->reactivate) {
@@ -109,6 +111,7 @@ void game_event(Game *game, Event e) {
                 return;
             }
             if (State *s = current_state(game)) s->enter();
+            gfx_tex_decode_ahead_drop();
         }
         break;
     default:

@@ -68,6 +68,14 @@ void gfx_destroy();
 int32_t gfx_tex_load(const char *name);   // texture slot, 0 for none
 int32_t gfx_img_load(const char *name);   // image slot, 0 for none
 uint32_t driver_tex_load(const char *dir, const char *file);  // file relative to dir -> GL name, 0 on failure
+// Starts decoding the picture of a catalogue entry (a texture entry, or an image or font entry
+// through its "texture") on a worker thread; needs no context and prints nothing. The next
+// driver_tex_load of that file takes the decoded picture instead of decoding it (messages and
+// slots as ever). Unknown names do nothing.
+void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name);
+// Frees the pictures decoded ahead that no load took (waiting for those still decoding); called
+// once the first screen has loaded what it needs, and by gfx_destroy.
+void gfx_tex_decode_ahead_drop();
 GfxRect read_rect(var &v);   // v["x"], v["y"], v["w"], v["h"] as numbers, by element access
 
 // Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.
