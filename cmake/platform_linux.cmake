@@ -11,7 +11,8 @@ set(GLITZ_PLATFORM_LIBS PkgConfig::SDL PkgConfig::VORBISFILE PkgConfig::XMP PkgC
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_linux.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_x11.cpp
-  ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp)
+  ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
+  ${CMAKE_SOURCE_DIR}/sound/audio_thread_posix.cpp)
 # SDL 1.2 has no entry of its own here: main() calls SDL_main.
 set(GLITZ_ENTRY_SOURCES app/main_linux.cpp)
 set(GLITZ_ENTRY_LIBS)

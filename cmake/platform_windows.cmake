@@ -32,6 +32,7 @@ set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_windows.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_win32.cpp
   ${CMAKE_SOURCE_DIR}/util/file_open_windows.cpp
+  ${CMAKE_SOURCE_DIR}/sound/audio_thread_windows.cpp
   ${CMAKE_SOURCE_DIR}/ext/stb_image.c)
 set(GLITZ_ENTRY_SOURCES app/main_windows.cpp)
 set(GLITZ_ENTRY_LIBS -lmingw32 -lSDLmain -mwindows)
