@@ -128,8 +128,9 @@ void game_files_read(Game *game);         // state.dat and settings.dat with the
 void game_event(Game *game, Event e);
 void game_shutdown(Game *game);
 
-int SDL_main(int argc, char **argv);      // the program: start-up, frame loop, shutdown; returns 0,
-                                          // or 1 when it stopped for want of a window
+// The program: start-up, frame loop, shutdown; returns 0, or 1 when it stopped for want of a window.
+// C linkage: on Windows SDL's process entry (libSDLmain, written in C) calls it.
+extern "C" int SDL_main(int argc, char **argv);
 
 // Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame
 // runs (1..8); the tick rate is driver->tick_rate (60 when there is no driver or no rate).

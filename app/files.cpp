@@ -1,7 +1,6 @@
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
 #include "app/files.h"
 
-#include <sys/stat.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <string>
 #include "app/app.h"
 #include "app/driver.h"
+#include "app/platform.h"
 #include "util/file_open.h"
 #include "util/zev_json.h"
 
@@ -31,30 +31,12 @@ bool data_dir_set(const char *dir) {
     return true;
 }
 
-// mkdir -p: creates every missing folder of path; failures (mostly "exists") are ignored.
-static void make_dirs(const char *path) {
-    char buf[512];
-    snprintf(buf, sizeof buf, "%s", path);
-    for (char *p = buf + 1; *p; p++) {
-        if (*p != '/') continue;
-        *p = 0;
-        mkdir(buf, 0755);
-        *p = '/';
-    }
-    mkdir(buf, 0755);
-}
-
-// $APPDATA/<name> when APPDATA is set, else $XDG_DATA_HOME/<name>, else ~/.local/share/<name>.
+// <per-user base>/<name> (app/platform.h), made with its parents when missing.
 const char *user_dir() {
     static char dir[512];
     const char *name = driver && driver->name ? driver->name : "glitz";   // no driver: tests only
-    const char *appdata = getenv("APPDATA");
-    const char *xdg = getenv("XDG_DATA_HOME");
-    const char *home = getenv("HOME");
-    if (appdata && *appdata) snprintf(dir, sizeof dir, "%s/%s", appdata, name);
-    else if (xdg && *xdg) snprintf(dir, sizeof dir, "%s/%s", xdg, name);
-    else snprintf(dir, sizeof dir, "%s/.local/share/%s", home && *home ? home : ".", name);
-    make_dirs(dir);
+    snprintf(dir, sizeof dir, "%s/%s", platform_user_base().c_str(), name);
+    platform_make_dirs(dir);
     return dir;
 }
 
@@ -167,10 +149,14 @@ void game_files_read(Game *game) {
     settings_tags(s);
 }
 
-// No socket is ever opened: the layer counts as started and needs no clean-up.
+// No socket is ever opened: the layer is started and cleaned up, nothing more.
 int32_t net_init() {
+    if (!platform_net_start()) return -1;
     net_ready = 1;
     return 0;
 }
 
-void net_quit() { net_ready = 0; }
+void net_quit() {
+    if (net_ready) platform_net_stop();
+    net_ready = 0;
+}

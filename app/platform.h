@@ -1,18 +1,41 @@
 // platform.h - the pieces of the application shell that differ between platforms.
 //
-// One implementation file per platform, picked by the build (CMakeLists.txt): app/platform_linux.cpp
-// for Linux with X11. Callers include this header only and never test which platform they are on.
+// One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):
+// app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows. Callers include
+// this header only and never test which platform they are on.
 //
-//   platform_display_hold();      // before the window is (re)opened: the attempts may close
-//   ... _try_init_video(...) ...  // and reopen SDL's own display connection in between
-//   platform_display_release();   // once the window is there (or the attempts gave up)
+//   platform_display_hold();                       // before the window is (re)opened: the attempts
+//   ... _try_init_video(...) ...                   // may close and reopen SDL's own display
+//   platform_display_release();                    // connection in between
+//
+//   std::string dir = platform_program_dir();      // folder of the running program ("" unknown)
+//   std::string base = platform_user_base();       // the folder the per-user folder goes into
+//   platform_make_dirs(path);                       // a folder with its missing parents
+//   if (platform_net_start()) { ...; platform_net_stop(); }
 //
 // Main thread only, like every SDL call.
 #pragma once
+#include <string>
 
 // Keeps the display server's client count above zero while SDL's own connection is closed and
 // reopened between window attempts. An X server that resets when its last client leaves would
 // otherwise reset in that gap and serve the next attempt a half-reset screen. Calls nest: each hold
 // needs its release. Harmless where the server does not reset; nothing is held without a display.
+// On Windows there is no display server to hold: both do nothing.
 void platform_display_hold();
 void platform_display_release();
+
+// The folder of the running executable without a trailing separator, "" when it cannot be found.
+std::string platform_program_dir();
+
+// Where the per-user folder is made: $APPDATA when set, else the system's own place for a user's
+// program data (Linux: $XDG_DATA_HOME or ~/.local/share; Windows: the working folder).
+std::string platform_user_base();
+
+// Creates path and any missing parent; failures (mostly "exists already") are not reported.
+void platform_make_dirs(const char *path);
+
+// The socket layer: started for Windows Sockets 1.1, cleaned up once if it started. On systems
+// without such a start-up step it counts as started. Failures print one line on stderr.
+bool platform_net_start();
+void platform_net_stop();

@@ -18,11 +18,6 @@ set(GLITZ_INSTALL_GAMES_DATADIR "${CMAKE_INSTALL_DATADIR}/games/glitzfall" CACHE
 set(GLITZ_APP_ID "org.example.glitzfall" CACHE STRING "Reverse-DNS id of the menu entry and the metainfo")
 set(GLITZ_HOMEPAGE "https://glitzfall.example.org" CACHE STRING "Home page named by the metainfo")
 set(GLITZ_MAINTAINER "The Glitz Fall developers <glitzfall@example.org>" CACHE STRING "Package maintainer")
-if(PROJECT_VERSION)
-  set(GLITZ_VERSION ${PROJECT_VERSION})
-else()
-  set(GLITZ_VERSION 1.0.0)
-endif()
 set(GLITZ_RELEASE_DATE 2026-12-07)
 set(GLITZ_RELEASE_DATE_RFC "Mon, 07 Dec 2026 12:00:00 +0000")
 

@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, run and test.
 # Idempotent: when everything is present it only checks and exits quietly.
+# Also installs the Windows cross toolchain, wine and NSIS (tools/cross/setup.sh windows) unless
+# called with --no-windows.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+windows=1
+[[ ${1:-} == --no-windows ]] && windows=0
 
 PACKAGES=(
   build-essential cmake pkg-config git
@@ -51,7 +56,8 @@ for p in "${PACKAGES[@]}"; do
     *) missing+=("$p") ;;
   esac
 done
-[[ ${#missing[@]} -eq 0 && ${#unconfigured[@]} -eq 0 ]] && exit 0
+cross_setup() { if [[ $windows -eq 1 ]]; then bash tools/cross/setup.sh windows; fi; }
+[[ ${#missing[@]} -eq 0 && ${#unconfigured[@]} -eq 0 ]] && { cross_setup; exit 0; }
 
 SUDO=""
 [[ $(id -u) -eq 0 ]] || SUDO="sudo"
@@ -65,3 +71,4 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   with_lock $SUDO apt-get update -qq
   with_lock $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+cross_setup

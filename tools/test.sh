@@ -2,7 +2,9 @@
 # Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
 # UBSan), the installed game and its Debian package (tools/check_install.sh) and a bounded fuzzing
 # run. Tests that need a window run under an Xvfb server started here.
-# Usage: tools/test.sh        (from anywhere; builds in build/ and build-asan/ of the project)
+# Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/ and build-win/)
+#        tools/test.sh --no-windows
+#            the same without the Windows build and its tests under wine (a quicker local run).
 #        tools/test.sh --repeat N [--asan] PROGRAM...
 #            builds the plain build (with --asan the sanitizer build) and runs each named test program
 #            (e.g. test_e2e_game) N times in a row, each run a fresh client of the X server, and
@@ -15,6 +17,8 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
 
+WINDOWS=1
+if [[ ${1:-} == --no-windows ]]; then WINDOWS=0; shift; fi
 REPEAT=0
 REPEAT_DIR=build
 if [[ ${1:-} == --repeat ]]; then
@@ -27,7 +31,10 @@ if [[ ${1:-} == --repeat ]]; then
   fi
 fi
 
-bash tools/setup.sh || { echo "setup failed" >&2; exit 1; }
+[[ $REPEAT -gt 0 ]] && WINDOWS=0
+setup_args=()
+[[ $WINDOWS -eq 1 ]] || setup_args=(--no-windows)
+bash tools/setup.sh "${setup_args[@]}" || { echo "setup failed" >&2; exit 1; }
 
 build() { # dir, extra cmake args...
   local dir=$1; shift
@@ -42,6 +49,15 @@ fi
 if [[ $REPEAT -eq 0 || $REPEAT_DIR == build-asan ]]; then
   echo "== build (sanitizers)"
   build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF -DGLITZ_DOCS=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+fi
+
+# The Windows build (the libraries from Debian's sources, cached outside the tree; the game, the
+# test programs and the zip and installer in build-win/).
+if [[ $WINDOWS -eq 1 ]]; then
+  echo "== build (windows)"
+  start=$SECONDS
+  JOBS=$JOBS bash tools/cross/build.sh windows || { echo "windows build failed" >&2; exit 1; }
+  echo "windows build: $((SECONDS - start)) s"
 fi
 
 # A private X server for the window tests.
@@ -114,6 +130,24 @@ run_ctest build-asan sanitizers
 if [[ -x tests/fuzz/run.sh ]]; then
   echo "== fuzzing"
   if bash tests/fuzz/run.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+fi
+
+if [[ $WINDOWS -eq 1 ]]; then
+  # Under wine on the same X server: the unit test programs through CTest (each run by wine, the
+  # CMake emulator), then the game, its messages on bad input, and the installer.
+  start=$SECONDS
+  unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+  . tools/cross/wine_env.sh build-win
+  trap 'wine_stop; kill $XVFB_PID 2>/dev/null' EXIT   # the wine server outlives its programs
+  run_ctest build-win "windows, under wine"
+  echo "== game and installer (windows, under wine)"
+  wine_log=$(bash tools/cross/wine_check.sh build-win build); wine_rc=$?
+  echo "$wine_log"
+  n_ok=$(grep -c '^ok:' <<<"$wine_log"); n_fail=$(grep -c '^FAIL:' <<<"$wine_log")
+  [[ $wine_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
+  passed=$((passed + n_ok)); failed=$((failed + n_fail))
+  wine_stop
+  echo "windows tests: $((SECONDS - start)) s"
 fi
 
 echo "$passed passed, $failed failed"

@@ -1,4 +1,5 @@
-// file_open.cpp - opening files by name: regular files only, never a wait on a FIFO or a device.
+// file_open_posix.cpp - file_open_read (util/file_open.h) on POSIX systems: regular files only,
+// never a wait on a FIFO or a device.
 #include "util/file_open.h"
 
 #include <fcntl.h>

@@ -1,0 +1,18 @@
+# platform_linux.cmake - Linux: Debian's shared libraries, X11 for the clipboard, POSIX files.
+pkg_check_modules(SDL REQUIRED IMPORTED_TARGET sdl)
+pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
+pkg_check_modules(XMP REQUIRED IMPORTED_TARGET libxmp)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+find_package(OpenGL REQUIRED)
+find_package(X11 REQUIRED)
+
+set(GLITZ_PLATFORM_LIBS PkgConfig::SDL PkgConfig::VORBISFILE PkgConfig::XMP PkgConfig::SNDFILE
+  OpenGL::GL OpenGL::GLU X11::X11 stb m)   # stb: Debian's libstb holds stb_image's code
+set(GLITZ_PLATFORM_SOURCES
+  ${CMAKE_SOURCE_DIR}/app/platform_linux.cpp
+  ${CMAKE_SOURCE_DIR}/gui/clipboard_x11.cpp
+  ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
+  ${CMAKE_SOURCE_DIR}/sound/audio_thread_posix.cpp)
+# SDL 1.2 has no entry of its own here: main() calls SDL_main.
+set(GLITZ_ENTRY_SOURCES app/main_linux.cpp)
+set(GLITZ_ENTRY_LIBS)

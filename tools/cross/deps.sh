@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# tools/cross/deps.sh TARGET - builds the libraries the game links for another platform from
+# Debian's own source packages (apt-get source), into a cache outside the source tree.
+#
+#   tools/cross/deps.sh windows      # static libraries for x86_64-w64-mingw32
+#
+# Each library lands in <cache>/<target>/<source package>-<version>/ (include/, lib/,
+# lib/pkgconfig/), built once per source version: a second run only asks apt for the versions
+# and takes seconds. The cache is $GLITZ_CROSS_CACHE, else $XDG_CACHE_HOME/glitzfall-cross, else
+# ~/.cache/glitzfall-cross. At the end <cache>/<target>/prefixes lists the folders in use, one a
+# line, for tools/cross/build.sh (CMAKE_PREFIX_PATH and pkg-config search the same list); the
+# cache folder is the last line on the standard output. Each library's Debian copyright file is
+# kept in <its folder>/share/doc/<package>/copyright for the packages that carry it.
+# Nothing is downloaded from anywhere but the machine's Debian mirrors.
+#
+# A new target adds a case to target_setup (toolchain settings and its list of packages) and a
+# build_<package> recipe for each package where it differs; the rest is shared.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+TARGET=${1:-}
+JOBS=${JOBS:-2}
+
+log() { echo "cross deps: $*" >&2; }
+
+target_setup() {
+  case $TARGET in
+    windows)
+      HOST=x86_64-w64-mingw32
+      export CC=$HOST-gcc-posix CXX=$HOST-g++-posix AR=$HOST-ar RANLIB=$HOST-ranlib
+      CMAKE_TOOLCHAIN=$ROOT/cmake/toolchain-mingw64.cmake
+      # In link order: a library before the ones it uses.
+      PACKAGES=(libsdl1.2 libogg libvorbis libxmp libsndfile googletest)
+      ;;
+    *)
+      echo "usage: tools/cross/deps.sh windows" >&2
+      exit 2
+      ;;
+  esac
+}
+target_setup
+
+CACHE=${GLITZ_CROSS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glitzfall-cross}/$TARGET
+mkdir -p "$CACHE"
+bash tools/cross/setup.sh "$TARGET" >&2
+
+# The version apt would fetch for a source package ("" when apt knows none).
+src_version() {
+  apt-cache showsrc --only-source "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -1
+}
+
+# --- recipes: each runs in the unpacked source folder and installs into $PREFIX -----------------
+
+autotools() { # extra configure arguments...
+  ./configure --host="$HOST" --prefix="$PREFIX" --disable-shared --enable-static "$@" >build.log 2>&1 ||
+    { tail -30 build.log; return 1; }
+  make -j"$JOBS" >>build.log 2>&1 || { tail -30 build.log; return 1; }
+  make install >>build.log 2>&1 || { tail -30 build.log; return 1; }
+}
+
+cmake_build() { # extra cmake arguments...
+  cmake -S . -B _build -DCMAKE_TOOLCHAIN_FILE="$CMAKE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DGLITZ_CROSS_PREFIXES="$DEP_PREFIXES" "$@" \
+    >build.log 2>&1 || { tail -30 build.log; return 1; }
+  cmake --build _build -j"$JOBS" >>build.log 2>&1 || { tail -30 build.log; return 1; }
+  cmake --install _build >>build.log 2>&1 || { tail -30 build.log; return 1; }
+}
+
+# SDL 1.2: the windib video driver and waveout audio (no DirectX: wine's DirectSound adds nothing
+# the game uses); libSDLmain.a is the process entry that writes stdout.txt and stderr.txt.
+build_libsdl1.2() { autotools --disable-directx --disable-rpath; }
+build_libogg() { autotools; }
+build_libvorbis() { autotools --disable-oggtest --disable-docs --disable-examples; }
+build_libxmp() { autotools; }
+# WAV and the other formats libsndfile reads itself; Ogg, FLAC, Opus and MP3 it would take from
+# other libraries stay off (Ogg Vorbis goes through libvorbisfile).
+build_libsndfile() {
+  cmake_build -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_EXTERNAL_LIBS=OFF \
+    -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF -DBUILD_REGTEST=OFF
+}
+build_googletest() { cmake_build -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=ON; }
+
+# --- the shared part ----------------------------------------------------------------------------
+
+DEP_PREFIXES=""   # prefixes of the packages built so far, ';'-separated (for CMake)
+PKG_DIRS=""       # their pkg-config folders, ':'-separated
+prefixes=()
+for pkg in "${PACKAGES[@]}"; do
+  version=$(src_version "$pkg")
+  [[ -n $version ]] || { log "apt knows no source package $pkg (is there a deb-src entry?)"; exit 1; }
+  PREFIX=$CACHE/$pkg-$version
+  # Built and complete: the stamp is written last, the licence file is part of the result.
+  if [[ ! -e $PREFIX/.built || ! -s $PREFIX/share/doc/$pkg/copyright ]]; then
+    log "building $pkg $version for $TARGET"
+    start=$SECONDS
+    rm -rf "$PREFIX" "$CACHE/src-$pkg"
+    mkdir -p "$CACHE/src-$pkg"
+    (cd "$CACHE/src-$pkg" && apt-get source -qq "$pkg=$version" >fetch.log 2>&1) ||
+      { tail -20 "$CACHE/src-$pkg/fetch.log"; log "apt-get source $pkg=$version failed"; exit 1; }
+    dir=$(find "$CACHE/src-$pkg" -mindepth 1 -maxdepth 1 -type d | head -1)
+    (cd "$dir" && PKG_CONFIG_LIBDIR="$PKG_DIRS" PKG_CONFIG_PATH="" \
+      CPPFLAGS="$(for p in "${prefixes[@]}"; do printf -- '-I%s/include ' "$p"; done)" \
+      LDFLAGS="$(for p in "${prefixes[@]}"; do printf -- '-L%s/lib ' "$p"; done)" \
+      "build_$pkg") || { log "building $pkg failed (log: $dir/build.log)"; exit 1; }
+    # The licence goes with the library, for the packages that ship it built in.
+    mkdir -p "$PREFIX/share/doc/$pkg"
+    cp "$dir/debian/copyright" "$PREFIX/share/doc/$pkg/copyright"
+    rm -rf "$CACHE/src-$pkg"
+    touch "$PREFIX/.built"
+    log "$pkg $version built in $((SECONDS - start)) s"
+  fi
+  prefixes+=("$PREFIX")
+  DEP_PREFIXES=${DEP_PREFIXES:+$DEP_PREFIXES;}$PREFIX
+  PKG_DIRS=${PKG_DIRS:+$PKG_DIRS:}$PREFIX/lib/pkgconfig
+done
+printf '%s\n' "${prefixes[@]}" >"$CACHE/prefixes"
+log "ready: $CACHE"
+echo "$CACHE"
