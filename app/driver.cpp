@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 #include "app/files.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
@@ -118,6 +120,15 @@ void init_video() {
     }
 }
 
+static std::vector<std::string> &decode_ahead_names() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+void video_decode_ahead(const char *name) {
+    if (name) decode_ahead_names().push_back(name);
+}
+
 bool video_reset() {
     if (font_table) {
         font_table_destroy();
@@ -127,6 +138,9 @@ bool video_reset() {
         gfx_destroy();
         gfx = nullptr;
     }
+    // The pictures decode while the window opens; the loads after gfx_init take them.
+    for (const std::string &name : decode_ahead_names())
+        gfx_tex_decode_ahead(data_catalogue(), data_dir(), name.c_str());
     init_video();
     if (!SDL_GetVideoSurface()) {
         // Nothing below can work without a window and its OpenGL context: the caller stops.

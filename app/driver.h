@@ -32,6 +32,10 @@ void init_video();
 // False when no window could be opened: the graphics context and the font table are then gone and
 // nothing may draw; the caller stops the program (app.cpp game_event).
 [[nodiscard]] bool video_reset();
+// Names a catalogue entry (texture, image or font) whose picture every video reset starts decoding
+// on a worker thread before it opens the window (gfx_tex_decode_ahead), for the pictures the first
+// screen after a reset loads at once. What is printed, and when, stays as without it.
+void video_decode_ahead(const char *name);
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)

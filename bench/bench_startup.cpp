@@ -1,22 +1,32 @@
-// bench_startup - time from process start to the first presented frame, and peak memory.
+// bench_startup - time from process start to the first presented frame, and peak memory, for the
+// game and for a bare SDL 1.2 + OpenGL window of the same size (bare_window), side by side.
 //
-//   DISPLAY=:73 SDL_AUDIODRIVER=dummy build/bench/bench_startup build/glitzfall [data-dir] [runs]
+//   DISPLAY=:73 SDL_AUDIODRIVER=dummy build/bench/bench_startup build/glitzfall [data-dir] [runs] [--busy]
 //
-// Starts the program `runs` times (default 5) in a temporary folder (with a copy of the given
-// data directory, or an empty catalogue), waits for its "first frame at" line (GLITZ_TICK_REPORT),
-// ends it with SIGTERM and prints each run and the median; peak memory is the child's max RSS.
+// Starts each program `runs` times (default 5), the two in turn, in a temporary folder (with a copy
+// of the given data directory, or an empty catalogue), waits for its "first frame at" line
+// (GLITZ_TICK_REPORT), lets it run half a second more, ends it with SIGTERM and prints each run.
+// Then the medians of both (time to first frame, peak RSS: the child's max RSS) and the game's
+// ratios to the bare window. --busy keeps one core busy with a spinning child for the whole run.
+// The bare window program is looked for beside this one.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
+#include "tests/test_display_support.h"
+
+static const int kPollMs = 10;           // how often the child's error stream is read
+static const int kFirstFrameWaitMs = 6000;
+static const int kRunOnMs = 500;         // after the first frame: the peak includes some frames
 
 static double mono() {
     timespec t;
@@ -24,18 +34,91 @@ static double mono() {
     return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
+static std::string absolute(const std::string &path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
+}
+
+static std::string beside_self(const char *name) {
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return name;
+    exe[n] = 0;
+    char *slash = strrchr(exe, '/');
+    return slash ? std::string(exe, slash + 1) + name : name;
+}
+
+struct Program {
+    const char *label;
+    std::string bin;
+    std::vector<double> ms;   // time to first frame per run
+    std::vector<long> kb;     // peak RSS per run
+};
+
+// One start of `p` in `root`; false when it showed no first frame.
+static bool run_once(Program &p, const std::string &root, int run) {
+    std::string err = root + "/err.txt";
+    unlink(err.c_str());   // no line of the run before may count for this one
+    fflush(stdout);  // the child must not write our buffered lines again
+    double t0 = mono();
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(root.c_str()) != 0) _exit(126);
+        if (!freopen("/dev/null", "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
+        setenv("HOME", (root + "/home").c_str(), 1);
+        setenv("GLITZ_TICK_REPORT", "1", 1);
+        execl(p.bin.c_str(), p.bin.c_str(), (char *)nullptr);
+        _exit(127);
+    }
+    double first = -1;
+    for (int waited = 0; waited < kFirstFrameWaitMs && first < 0; waited += kPollMs) {
+        usleep(kPollMs * 1000);
+        FILE *f = fopen(err.c_str(), "r");
+        char line[256];
+        while (f && fgets(line, sizeof line, f)) {
+            double at;
+            if (sscanf(line, "first frame at %lf", &at) == 1) first = at;
+        }
+        if (f) fclose(f);
+    }
+    usleep(kRunOnMs * 1000);
+    kill(pid, SIGTERM);
+    int status = 0;
+    rusage ru{};
+    wait4(pid, &status, 0, &ru);
+    if (first < 0) {
+        fprintf(stderr, "%s run %d: no first frame\n", p.label, run);
+        return false;
+    }
+    p.ms.push_back((first - t0) * 1000);
+    p.kb.push_back(ru.ru_maxrss);
+    printf("%-6s run %d: first frame after %6.1f ms, peak RSS %6ld KiB\n", p.label, run, p.ms.back(), p.kb.back());
+    return true;
+}
+
+template <class T> static T median(std::vector<T> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 int main(int argc, char **argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: %s path/to/glitzfall [data-dir] [runs]\n", argv[0]);
+    std::vector<std::string> args;
+    bool busy = false;
+    for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "--busy")) busy = true;
+        else args.push_back(argv[i]);
+    }
+    if (args.empty()) {
+        fprintf(stderr, "usage: %s path/to/glitzfall [data-dir] [runs] [--busy]\n", argv[0]);
         return 2;
     }
-    std::string bin = argv[1];
-    if (bin[0] != '/') {
-        char cwd[1024];
-        if (getcwd(cwd, sizeof cwd)) bin = std::string(cwd) + "/" + bin;
-    }
-    std::string data = argc > 2 ? argv[2] : "";
-    int runs = argc > 3 ? atoi(argv[3]) : 5;
+    Program game{"game", absolute(args[0]), {}, {}};
+    Program bare{"bare", beside_self("bare_window"), {}, {}};
+    std::string data = args.size() > 1 ? absolute(args[1]) : "";
+    int runs = args.size() > 2 ? atoi(args[2].c_str()) : 5;
+    if (runs < 1) runs = 1;
+
     char tmpl[] = "/tmp/glitz_bench_XXXXXX";
     if (!mkdtemp(tmpl)) return 1;
     std::string root = tmpl;
@@ -44,50 +127,31 @@ int main(int argc, char **argv) {
     if (system(setup.c_str()) != 0) return 1;
     mkdir((root + "/home").c_str(), 0755);
 
-    std::vector<double> times;
-    long peak_kb = 0;
-    for (int r = 0; r < runs; r++) {
-        std::string err = root + "/err.txt";
-        fflush(stdout);  // the child must not write our buffered lines again
-        double t0 = mono();
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(root.c_str()) != 0) _exit(126);
-            if (!freopen("/dev/null", "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
-            setenv("HOME", (root + "/home").c_str(), 1);
-            setenv("GLITZ_TICK_REPORT", "1", 1);
-            execl(bin.c_str(), bin.c_str(), (char *)nullptr);
-            _exit(127);
-        }
-        double first = -1;
-        for (int i = 0; i < 600 && first < 0; i++) {
-            usleep(10000);
-            FILE *f = fopen(err.c_str(), "r");
-            char line[256];
-            while (f && fgets(line, sizeof line, f)) {
-                double at;
-                if (sscanf(line, "first frame at %lf", &at) == 1) first = at;
-            }
-            if (f) fclose(f);
-        }
-        usleep(500000);  // let it run a little: the peak includes some frames
-        kill(pid, SIGTERM);
-        int status = 0;
-        rusage ru{};
-        wait4(pid, &status, 0, &ru);
-        peak_kb = std::max(peak_kb, (long)ru.ru_maxrss);
-        if (first < 0) {
-            fprintf(stderr, "run %d: no first frame\n", r + 1);
-            continue;
-        }
-        times.push_back((first - t0) * 1000);
-        printf("run %d: first frame after %.1f ms, peak RSS %ld KiB, exit %d\n", r + 1, times.back(),
-               (long)ru.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    // Held open for the whole run: an Xvfb without -noreset would reset between two programs and
+    // refuse the next one's window for a moment.
+    if (!hold_display()) fprintf(stderr, "no X display answers; the programs will find none either\n");
+    pid_t spinner = -1;
+    if (busy) {
+        fflush(stdout);
+        spinner = fork();
+        if (spinner == 0)
+            for (volatile unsigned long n = 0;; n++) {}
+    }
+    for (int r = 1; r <= runs; r++) {
+        run_once(game, root, r);
+        run_once(bare, root, r);
+    }
+    if (spinner > 0) {
+        kill(spinner, SIGKILL);
+        waitpid(spinner, nullptr, 0);
     }
     if (system(("rm -rf '" + root + "'").c_str()) != 0) return 1;
-    if (times.empty()) return 1;
-    std::sort(times.begin(), times.end());
-    printf("median time to first frame: %.1f ms over %zu runs; peak RSS %ld KiB\n", times[times.size() / 2],
-           times.size(), peak_kb);
+    if (game.ms.empty() || bare.ms.empty()) return 1;
+    double gm = median(game.ms), bm = median(bare.ms);
+    long gk = median(game.kb), bk = median(bare.kb);
+    printf("%s, %d runs each%s\n", "medians", runs, busy ? ", one core kept busy" : "");
+    printf("  game: first frame %6.1f ms, peak RSS %6ld KiB\n", gm, gk);
+    printf("  bare: first frame %6.1f ms, peak RSS %6ld KiB\n", bm, bk);
+    printf("  ratio game / bare: first frame %.2fx, peak RSS %.2fx\n", gm / bm, (double)gk / (double)bk);
     return 0;
 }

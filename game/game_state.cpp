@@ -3,6 +3,7 @@
 #include "game/states.h"
 
 #include <GL/gl.h>
+#include "app/driver.h"
 #include "gfx/gfx.h"
 
 void register_states(Game *game) {
@@ -10,6 +11,8 @@ void register_states(Game *game) {
     state_registry[STATE_MENU] = new Menu(game);
     state_registry[STATE_PLAY] = new Play(game);
     state_registry[STATE_FAIL] = new Fail(game);
+    // The title screen's pictures, in the order it loads them: decoded while the window opens.
+    for (const char *name : {"font0", "font1", "font2", "ball"}) video_decode_ahead(name);
 }
 
 GameState::GameState(Game *g) : game(g), root(new Container) {}

@@ -15,7 +15,8 @@ static const Font kNoFont = {};   // what index 0 and every index out of range r
 
 static const Font &font_at(int32_t font) {
     if (!font_table || font <= 0 || font >= FONT_MAX) return kNoFont;
-    return font_table->fonts[font];
+    const Font *f = font_table->fonts.find(font);
+    return f ? *f : kNoFont;
 }
 
 static inline float advance(const Font &f, unsigned char b) { return f.shapes[b].w; }

@@ -15,6 +15,7 @@
 // text; lines of any length are drawn (in batches of 1024 glyphs), texts of any length censored.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include "gfx/gfx.h"
 #include "util/asset_cache.h"
 
@@ -29,9 +30,24 @@ struct Font {
 
 enum { FONT_MAX = 256, TEXT_MAX_LINES = 32 };
 
+// The table's FONT_MAX records. A record is made (all zero) when it is first written or read
+// through []: a table of 2 MB in records costs only the fonts loaded into it.
+class FontRecords {
+public:
+    Font &operator[](int32_t i) {
+        std::unique_ptr<Font> &f = at_[i];
+        if (!f) f.reset(new Font());
+        return *f;
+    }
+    const Font *find(int32_t i) const { return at_[i].get(); }   // null until made
+
+private:
+    std::unique_ptr<Font> at_[FONT_MAX];
+};
+
 struct FontTable {
     AssetCache cache;       // root: the catalogue; names: font name -> index
-    Font fonts[FONT_MAX];
+    FontRecords fonts;      // by index 0..FONT_MAX - 1
     int32_t count;          // index the next font gets; starts at 1
 };
 

@@ -2,10 +2,13 @@
 #include "gfx/gfx.h"
 
 #include <cstdio>
+#include <future>
+#include <map>
+#include <string>
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <stb_image.h>   // implementation comes from libstb
+#include "gfx/mipmap.h"
 #include "util/file_open.h"
 
 Gfx *gfx = nullptr;
@@ -43,7 +46,10 @@ void gfx_set_window(int32_t w, int32_t h) {
     gfx->win_h = h;
 }
 
+static void decode_ahead_drop();
+
 void gfx_destroy() {
+    decode_ahead_drop();
     if (!gfx) return;
     gfx_batch_reset();
     // GL texture names are not deleted: the window and its context are re-created right after.
@@ -108,6 +114,74 @@ void gfx_premultiply(uint8_t *rgba, size_t pixels) {
     }
 }
 
+// ---- decoding -------------------------------------------------------------------------------
+
+// A picture decoded to premultiplied RGBA, or why not ("can't fopen" or stb_image's reason).
+struct Decoded {
+    uint8_t *pixels = nullptr;   // stbi_image_free'd by whoever takes it
+    int w = 0, h = 0;
+    const char *failure = nullptr;
+};
+
+// Reads and decodes one file. Touches nothing shared, so it runs on any thread: stb_image keeps no
+// state between calls and its failure reason is per thread.
+static Decoded decode_file(const std::string &path) {
+    Decoded d;
+    FILE *f = file_open_read(path.c_str());   // a FIFO, directory or device is refused unopened
+    if (!f) {
+        d.failure = "can't fopen";
+        return d;
+    }
+    int n = 0;
+    d.pixels = stbi_load_from_file(f, &d.w, &d.h, &n, 4);
+    fclose(f);
+    if (!d.pixels) {
+        d.failure = stbi_failure_reason();
+        if (!d.failure) d.failure = "unknown";
+        return d;
+    }
+    gfx_premultiply(d.pixels, (size_t)d.w * (size_t)d.h);
+    return d;
+}
+
+// Pictures being decoded ahead, by path. Main thread only; the workers see only their own path.
+static std::map<std::string, std::future<Decoded>> s_ahead;
+
+static std::string data_path(const char *dir, const char *file) {
+    char path[1024];
+    snprintf(path, sizeof path, "%s/%s", dir ? dir : "", file ? file : "");
+    return path;
+}
+
+void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name) {
+    // has() before every element access: reading a missing key would add it to the catalogue.
+    if (!name || catalogue.type() != VAR_DICT || !catalogue.has(name)) return;
+    var entry = catalogue[name];
+    if (entry.type() == VAR_DICT && !entry.has("fname") && entry.has("texture")) {
+        std::string tex = entry["texture"].str();
+        if (!catalogue.has(tex.c_str())) return;
+        entry = catalogue[tex.c_str()];
+    }
+    if (entry.type() != VAR_DICT || !entry.has("fname")) return;
+    std::string path = data_path(data_dir, entry["fname"].str().c_str());
+    if (s_ahead.count(path)) return;
+    s_ahead[path] = std::async(std::launch::async, decode_file, path);
+}
+
+// The decoded picture of `path`: taken from the decoding ahead when there is one, else decoded now.
+static Decoded decode_taken(const std::string &path) {
+    auto it = s_ahead.find(path);
+    if (it == s_ahead.end()) return decode_file(path);
+    Decoded d = it->second.get();
+    s_ahead.erase(it);
+    return d;
+}
+
+static void decode_ahead_drop() {
+    for (auto &ahead : s_ahead) stbi_image_free(ahead.second.get().pixels);   // waits for each worker
+    s_ahead.clear();
+}
+
 // True when an OpenGL window is open; uploads without a context would go nowhere (or worse).
 static bool gl_context_ready() {
     SDL_Surface *s = SDL_GetVideoSurface();
@@ -115,26 +189,16 @@ static bool gl_context_ready() {
 }
 
 uint32_t driver_tex_load(const char *dir, const char *file) {
-    char path[1024];
-    snprintf(path, sizeof path, "%s/%s", dir ? dir : "", file ? file : "");
-    fprintf(stderr, "driver_tex_load %s\n", path);
-    FILE *f = file_open_read(path);   // a FIFO, directory or device is refused unopened
-    if (!f) {
-        fprintf(stderr, "stbi_load failed %s - %s\n", path, "can't fopen");
+    std::string path = data_path(dir, file);
+    fprintf(stderr, "driver_tex_load %s\n", path.c_str());
+    Decoded d = decode_taken(path);
+    if (!d.pixels) {
+        fprintf(stderr, "stbi_load failed %s - %s\n", path.c_str(), d.failure);
         return 0;
     }
-    int w = 0, h = 0, n = 0;
-    uint8_t *pixels = stbi_load_from_file(f, &w, &h, &n, 4);
-    fclose(f);
-    if (!pixels) {
-        const char *why = stbi_failure_reason();
-        fprintf(stderr, "stbi_load failed %s - %s\n", path, why ? why : "unknown");
-        return 0;
-    }
-    gfx_premultiply(pixels, (size_t)w * (size_t)h);
     if (!gl_context_ready()) {   // unit tests and tools without a window: decoded, not uploaded
-        fprintf(stderr, "driver_tex_load: no OpenGL context for %s\n", path);
-        stbi_image_free(pixels);
+        fprintf(stderr, "driver_tex_load: no OpenGL context for %s\n", path.c_str());
+        stbi_image_free(d.pixels);
         return 0;
     }
     GLuint name = 0;
@@ -143,13 +207,14 @@ uint32_t driver_tex_load(const char *dir, const char *file) {
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    int err = gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    stbi_image_free(pixels);
-    if (err) {   // no picture in it: hand out no name rather than an incomplete texture
-        fprintf(stderr, "gluBuild2DMipmaps failed %s - %s\n", path, (const char *)gluErrorString(err));
+    const char *why = "unknown";
+    bool uploaded = gfx_mipmap_upload(d.w, d.h, d.pixels, &why);
+    stbi_image_free(d.pixels);   // the driver holds its own copy of every level now
+    if (!uploaded) {   // no picture in it: hand out no name rather than an incomplete texture
+        fprintf(stderr, "mipmap upload failed %s - %s\n", path.c_str(), why);
         glDeleteTextures(1, &name);
         return 0;
     }
-    fprintf(stderr, "loaded %s as %d\n", path, (int)name);
+    fprintf(stderr, "loaded %s as %d\n", path.c_str(), (int)name);
     return name;
 }

@@ -65,6 +65,11 @@ void gfx_destroy();
 int32_t gfx_tex_load(const char *name);   // texture slot, 0 for none
 int32_t gfx_img_load(const char *name);   // image slot, 0 for none
 uint32_t driver_tex_load(const char *dir, const char *file);  // file relative to dir -> GL name, 0 on failure
+// Starts decoding the picture of a catalogue entry (a texture entry, or an image or font entry
+// through its "texture") on a worker thread; needs no context and prints nothing. The next
+// driver_tex_load of that file takes the decoded picture instead of decoding it (messages and
+// slots as ever). Pictures no load took are dropped by gfx_destroy. Unknown names do nothing.
+void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name);
 GfxRect read_rect(var &v);
 
 // Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.

@@ -1,9 +1,13 @@
 // engine.cpp - the sound engine: sources, voices and the mixer on SDL's audio thread.
 // Sections: Sources, Voices, Mixing (audio thread).
 #include "sound/engine.h"
+#include "sound/audio_thread.h"
 
 #include <SDL.h>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 enum VoiceState { VOICE_FREE, VOICE_PAUSED, VOICE_PLAYING, VOICE_FINISHED };
@@ -29,9 +33,19 @@ struct SoundEngine::Voice {
     int64_t cur_pos = 0, next_pos = 0, read_pos = 0;
 };
 
+struct SoundEngine::Pace {
+    CallbackClock clock;
+    std::atomic<int64_t> callbacks{0}, underruns{0};
+    bool prioritised = false;   // the audio thread has asked for its priority
+    explicit Pace(int64_t block_ns) : clock(block_ns) {}
+};
+
+// Buffer sizes tried in turn when the device refuses the one before.
+static const int32_t kDeviceFallbacks[] = {SoundEngine::kDeviceFrames, 1024, 2048, 4096};
+
 SoundEngine::SoundEngine() {
     voices = new Voice[kVoices];
-    mix = new float[kDeviceFrames * 2];
+    mix = new float[kMixFrames * 2];
 }
 
 SoundEngine *SoundEngine::create(bool open_device) {
@@ -44,19 +58,29 @@ SoundEngine *SoundEngine::create(bool open_device) {
         }
         e->own_subsystem = true;
     }
-    SDL_AudioSpec want;
-    memset(&want, 0, sizeof want);
-    want.freq = kRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = kDeviceFrames;
-    want.callback = callback;
-    want.userdata = e;
-    // No "obtained" spec: SDL converts to whatever the hardware wants.
-    if (SDL_OpenAudio(&want, nullptr) < 0) {
+    for (int32_t frames : kDeviceFallbacks) {
+        SDL_AudioSpec want;
+        memset(&want, 0, sizeof want);
+        want.freq = kRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = 2;
+        want.samples = (Uint16)frames;
+        want.callback = callback;
+        want.userdata = e;
+        e->pace.reset(new Pace((int64_t)frames * 1000000000 / kRate));
+        // No "obtained" spec: SDL converts to whatever the hardware wants.
+        if (SDL_OpenAudio(&want, nullptr) == 0) {
+            e->device_frames_ = frames;
+            break;
+        }
+    }
+    if (!e->device_frames_) {   // no device at all, whatever the size: the caller reports that
         delete e;
         return nullptr;
     }
+    if (e->device_frames_ != kDeviceFrames)
+        fprintf(stderr, "audio device refused a buffer of %d frames; using %d\n", (int)kDeviceFrames,
+                (int)e->device_frames_);
     e->device = true;
     SDL_PauseAudio(0);
     return e;
@@ -82,8 +106,20 @@ void SoundEngine::unlock() {
 }
 
 void SoundEngine::callback(void *self, uint8_t *stream, int len) {
-    ((SoundEngine *)self)->render((int16_t *)stream, len / 4);
+    SoundEngine *e = (SoundEngine *)self;
+    if (!e->pace->prioritised) {   // the first callback runs on the thread SDL mixes on
+        e->pace->prioritised = true;
+        audio_thread_prioritise();
+    }
+    int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now().time_since_epoch()).count();
+    e->pace->callbacks++;
+    if (e->pace->clock.tick(now)) e->pace->underruns++;
+    e->render((int16_t *)stream, len / 4);
 }
+
+int64_t SoundEngine::callbacks() const { return pace ? pace->callbacks.load() : 0; }
+int64_t SoundEngine::underruns() const { return pace ? pace->underruns.load() : 0; }
 
 // ---- Sources ------------------------------------------------------------------------------------
 
@@ -372,7 +408,7 @@ bool SoundEngine::prime(Voice &v) {
 
 void SoundEngine::render(int16_t *out, int32_t frames) {
     while (frames > 0) {
-        int32_t n = frames < kDeviceFrames ? frames : kDeviceFrames;
+        int32_t n = frames < kMixFrames ? frames : kMixFrames;
         memset(mix, 0, sizeof(float) * 2 * (size_t)n);
         for (int32_t i = 0; i < kVoices; i++) {
             Voice &v = voices[i];

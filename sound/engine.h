@@ -23,6 +23,11 @@
 //
 // THREADS. Call everything from one game thread. Calls that touch voices take SDL's audio lock;
 // the callback never allocates, frees or waits, and decodes only streamed voices.
+//
+// DEVICE. The device buffer is kDeviceFrames (512 frames, 11.6 ms); a device that refuses it is
+// opened with the next larger size it takes (1024, 2048 or 4096 frames), with a message. The
+// mixing thread asks for real-time priority (audio_thread.h). `underruns()` counts the callbacks
+// that came too late to keep the device fed (CallbackClock below).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -38,6 +43,24 @@ enum StreamMode {
 
 typedef uint32_t VoiceId;  // 0 = no voice
 
+// Tells a late audio callback. The device plays the block handed over by one callback while SDL
+// holds the next one ready, so a callback that comes more than two blocks' time after the one
+// before finds the device already run dry: an underrun. Times are nanoseconds of a monotonic clock.
+class CallbackClock {
+public:
+    explicit CallbackClock(int64_t block_ns) : block_ns_(block_ns) {}
+    // One callback began at `now_ns`; true when it came too late.
+    bool tick(int64_t now_ns) {
+        bool late = last_ns_ >= 0 && now_ns - last_ns_ > 2 * block_ns_;
+        last_ns_ = now_ns;
+        return late;
+    }
+
+private:
+    int64_t block_ns_;
+    int64_t last_ns_ = -1;   // no callback yet
+};
+
 struct SoundSource {
     std::string path;
     SoundFormat format = FORMAT_UNKNOWN;
@@ -51,7 +74,8 @@ struct SoundSource {
 class SoundEngine {
 public:
     static const int32_t kRate = 44100;        // output frames per second
-    static const int32_t kDeviceFrames = 1024; // device buffer (about 23 ms)
+    static const int32_t kDeviceFrames = 512;  // device buffer (11.6 ms)
+    static const int32_t kMixFrames = 1024;    // frames mixed in one pass of render()
     static const int32_t kVoices = 512;        // voice slots
     static const int32_t kStreamFrames = 1024; // decode buffer of a streamed voice
 
@@ -85,6 +109,9 @@ public:
     float volume(VoiceId v);
     float pan(VoiceId v);
     int32_t voices_playing();                  // voices neither paused nor finished
+    int32_t device_frames() const { return device_frames_; }  // the device's buffer, 0 without one
+    int64_t callbacks() const;                 // audio callbacks so far
+    int64_t underruns() const;                 // of them, those that came too late (CallbackClock)
 
     // Mixes `frames` frames of interleaved stereo into `out`. The audio callback runs this; without
     // a device, callers do.
@@ -104,5 +131,8 @@ private:
     bool own_subsystem = false;  // SDL's audio subsystem started by us
     std::vector<std::unique_ptr<SoundSource>> sources;
     Voice *voices = nullptr;     // kVoices slots
-    float *mix = nullptr;        // kDeviceFrames stereo accumulator
+    float *mix = nullptr;        // kMixFrames stereo accumulator
+    int32_t device_frames_ = 0;
+    struct Pace;                 // callback counters, written by the audio thread
+    std::unique_ptr<Pace> pace;
 };

@@ -40,6 +40,9 @@ void sound_init() {
 
 void sound_quit() {
     if (!sound_layer) return;
+    if (SoundEngine *e = sound_layer->engine; e && e->device_frames())
+        fprintf(stderr, "audio: %lld late callbacks (underruns) of %lld, buffer %d frames\n",
+                (long long)e->underruns(), (long long)e->callbacks(), (int)e->device_frames());
     delete sound_layer->engine;   // closes the device and frees every source and voice
     delete sound_layer;
     sound_layer = nullptr;

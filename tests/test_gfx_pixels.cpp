@@ -1,7 +1,9 @@
 // Drawing read back from a real OpenGL window (Mesa under Xvfb): uploads, clipping, fills, text.
 #include <gtest/gtest.h>
+#include <GL/glu.h>
 #include <string>
 #include <vector>
+#include "gfx/mipmap.h"
 #include "test_gfx_support.h"
 
 using testing::internal::CaptureStderr;
@@ -116,6 +118,44 @@ TEST_F(Pixels, UploadIsPremultiplied) {
     gfx_draw_img(img, 0, 0, 64, 64);   // blended onto black: the premultiplied colour shows as is
     EXPECT_RGB(20, 20, 128, 64, 0, 2);
     EXPECT_RGB(50, 20, 0, 0, 0, 0);
+}
+
+// The chain built here against GLU's: the same random pictures uploaded both ways read back equal at
+// every level down to 1 x 1 (square, wide, tall, a single row, a single column). A size that is no
+// power of two takes GLU's path, which rescales it.
+TEST_F(Pixels, MipmapChainIsGlusByteForByte) {
+    REQUIRE_WINDOW(win);
+    const int sizes[][2] = {{64, 64}, {256, 32}, {16, 128}, {1, 16}, {32, 1}, {1, 1}, {48, 20}};
+    uint32_t seed = 1;
+    for (const auto &size : sizes) {
+        const int w = size[0], h = size[1];
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        std::vector<uint8_t> px((size_t)w * h * 4);
+        for (uint8_t &b : px) b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 16);
+        GLuint tex[2];
+        glGenTextures(2, tex);
+        glBindTexture(GL_TEXTURE_2D, tex[0]);
+        ASSERT_EQ(0, gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data()));
+        glBindTexture(GL_TEXTURE_2D, tex[1]);
+        const char *why = nullptr;
+        ASSERT_TRUE(gfx_mipmap_upload(w, h, px.data(), &why)) << why;
+        for (int level = 0;; level++) {
+            GLint lw[2], lh[2];
+            std::vector<uint8_t> got[2];
+            for (int i = 0; i < 2; i++) {
+                glBindTexture(GL_TEXTURE_2D, tex[i]);
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &lw[i]);
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &lh[i]);
+                got[i].resize((size_t)lw[i] * lh[i] * 4);
+                if (lw[i]) glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, got[i].data());
+            }
+            ASSERT_EQ(lw[0], lw[1]) << "level " << level;
+            ASSERT_EQ(lh[0], lh[1]) << "level " << level;
+            if (!lw[0]) break;
+            EXPECT_TRUE(got[0] == got[1]) << "level " << level;
+        }
+        glDeleteTextures(2, tex);
+    }
 }
 
 // Magnified, neighbouring texels blend; shrunk eight times, every pixel shows the average of its

@@ -483,4 +483,16 @@ TEST_F(EngineTest, TruncatedGarbageAndMissingFilesAreRefused) {
     EXPECT_EQ(e->play(nullptr, true, false, true), 0u);
 }
 
+// A callback is late when more than two blocks' time passed since the one before: by then the block
+// it follows and the one SDL held ready have both been played.
+TEST(CallbackClock, CountsOnlyCallbacksMoreThanTwoBlocksApart) {
+    const int64_t block = 11609977;                // 512 frames at 44100 Hz, in nanoseconds
+    CallbackClock clock(block);
+    EXPECT_FALSE(clock.tick(5 * block));           // the first has nothing to be late for
+    EXPECT_FALSE(clock.tick(6 * block));           // on time
+    EXPECT_FALSE(clock.tick(8 * block));           // two blocks: the spare block covered the gap
+    EXPECT_TRUE(clock.tick(10 * block + 1));       // more than two: the device ran dry
+    EXPECT_FALSE(clock.tick(11 * block));          // measured from the late one, not from a schedule
+}
+
 }  // namespace
