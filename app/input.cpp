@@ -1,5 +1,5 @@
 // input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
-// table is one file per flavour of SDL (app/keys_sdl12.cpp, app/keys_web.cpp).
+// table is one file per flavour of SDL (app/driver_sdl12.cpp, app/driver_web.cpp).
 #include "app/driver.h"
 
 #include <SDL.h>

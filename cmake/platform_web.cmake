@@ -20,6 +20,13 @@ foreach(module VORBISFILE XMP SNDFILE)
 endforeach()
 include_directories(${GLITZ_PLATFORM_INCLUDES})
 add_compile_definitions(BUILDING_STATIC)   # xmp.h: the static libxmp
+# xmp.h marks its functions with emscripten's export attribute without including its definition
+# (the sound decoder and a test include it).
+add_compile_options("SHELL:-include emscripten.h")
+# The JSON parser's class table is indexed by character literals, all below 128: clang's warning
+# about char subscripts has nothing to find there.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/ext/json/JSON_parser.cpp PROPERTIES
+  COMPILE_OPTIONS -Wno-char-subscripts)
 
 # Every program: fixed-function OpenGL with client arrays, a heap that grows, and the runtime shut
 # down when main returns (the page learns the game has ended; atexit work runs).
@@ -28,14 +35,14 @@ add_link_options(-sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=
 set(GLITZ_TEST_PIECES web)   # tests/test_*_web.cpp are built here
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_web.cpp
-  ${CMAKE_SOURCE_DIR}/app/keys_web.cpp
+  ${CMAKE_SOURCE_DIR}/app/driver_web.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_web.cpp
   ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
   ${CMAKE_SOURCE_DIR}/ext/stb_image.c
   ${CMAKE_SOURCE_DIR}/gfx/mipmap_web.cpp
   ${CMAKE_SOURCE_DIR}/gfx/worker_web.cpp
   ${CMAKE_SOURCE_DIR}/sound/audio_thread_web.cpp)
-set(GLITZ_ENTRY_SOURCES app/main_linux.cpp)
+set(GLITZ_ENTRY_SOURCES app/main_web.cpp)
 # The game's page: the loop sleeps through ASYNCIFY; ./data is packed into glitzfall.data and
 # appears as /data (the page's working folder is /); HTML minifying stays off (Debian's minifier breaks it).
 set(GLITZ_ENTRY_LIBS)

@@ -34,3 +34,7 @@ set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 # node 18 and later fetch with an API emscripten 3.1.6's loader does not expect.
 find_program(GLITZ_NODE node REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${GLITZ_NODE};--no-experimental-fetch" CACHE STRING "" FORCE)
+
+# CMake knows no whole-archive linking for emscripten; wasm-ld takes the usual flags.
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE "LINKER:--whole-archive" "<LINK_ITEM>" "LINKER:--no-whole-archive")
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE_SUPPORTED TRUE)

@@ -1,5 +1,6 @@
-// keys_sdl12.cpp - the key table for SDL 1.2 (Linux, Windows): its key values and characters are
-// the ones the table was written for, and SDL repeats keys only when asked to.
+// driver_sdl12.cpp - the parts of the platform layer that depend on the flavour of SDL, for SDL 1.2
+// itself (Linux, Windows): the key table, whose key values and characters are the ones it was
+// written for (SDL repeats keys only when asked to), and the display's information.
 #include "app/driver.h"
 
 #include <SDL.h>
@@ -30,4 +31,13 @@ void driver_key_fill(const SDL_Event &ev, Event &e) {
     e.sym = ev.key.keysym.sym;
     e.key = driver_key(ev.key.keysym.sym);
     e.unicode = ev.key.keysym.unicode;
+}
+
+bool driver_display_info(DisplayInfo &info) {
+    const SDL_VideoInfo *v = SDL_GetVideoInfo();
+    if (!v) return false;
+    info.bits_per_pixel = v->vfmt ? v->vfmt->BitsPerPixel : 0;
+    info.width = v->current_w;
+    info.height = v->current_h;
+    return true;
 }

@@ -1,4 +1,7 @@
-// keys_web.cpp - the key table for emscripten's SDL in a browser. Its key values are SDL 2's: keys
+// driver_web.cpp - the parts of the platform layer that depend on the flavour of SDL, for
+// emscripten's SDL in a browser: the key table and the display's information.
+//
+// Emscripten's key values are SDL 2's: keys
 // without a character are a scan code with bit 10 set (right arrow is 1103, not SDL 1.2's 275)
 // and the keypad runs 1 to 9, then 0. The browser's own key numbers show through for keys
 // emscripten has no name for: Chromium's minus key arrives as 189.
@@ -10,6 +13,7 @@
 #include "app/driver.h"
 
 #include <SDL.h>
+#include <emscripten.h>
 
 namespace {
 const int32_t kNoChar = SDLK_SCANCODE_MASK;   // set in the value of every key without a character
@@ -55,4 +59,13 @@ void driver_key_fill(const SDL_Event &ev, Event &e) {
     } else {
         s_held[sym] = true;
     }
+}
+
+// Emscripten's SDL_GetVideoInfo fills in only the size (its pixel format is left unset and the
+// record is never freed): the canvas is asked directly. WebGL draws 8-bit RGBA.
+bool driver_display_info(DisplayInfo &info) {
+    info.bits_per_pixel = 32;
+    info.width = EM_ASM_INT({ return Module.canvas ? Module.canvas.width : 0; });
+    info.height = EM_ASM_INT({ return Module.canvas ? Module.canvas.height : 0; });
+    return true;
 }
