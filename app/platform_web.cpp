@@ -11,15 +11,20 @@
 #include <cstdlib>
 #include "sound/sound_layer.h"
 
-static const char kUserBase[] = "/home/web_user/.local/share";
+static const char kHome[] = "/home/web_user";   // emscripten's HOME in a page
 
 // The game is no file of the page's file system: there is no folder of its own.
 std::string platform_program_dir() { return std::string(); }
 
-// $APPDATA when set (a test may set it through Module.ENV), else the page user's data folder.
+// As on Linux: $APPDATA, else $XDG_DATA_HOME, else $HOME/.local/share. In a page only HOME is
+// set, to /home/web_user, emscripten's home for the page's user.
 std::string platform_user_base() {
     const char *appdata = getenv("APPDATA");
-    return appdata && *appdata ? appdata : kUserBase;
+    const char *xdg = getenv("XDG_DATA_HOME");
+    const char *home = getenv("HOME");
+    if (appdata && *appdata) return appdata;
+    if (xdg && *xdg) return xdg;
+    return std::string(home && *home ? home : kHome) + "/.local/share";
 }
 
 void platform_make_dirs(const char *path) {

@@ -49,15 +49,21 @@ set(GLITZ_ENTRY_LIBS)
 set(GLITZ_ENTRY_LINK_OPTIONS -sASYNCIFY -sMINIFY_HTML=0
   "SHELL:--preload-file ${CMAKE_BINARY_DIR}/data@/data")
 
-# The test programs that need no window run under node, reading and writing the build machine's
-# files as they are (the test data, temporary files); each gives its own exit status.
+# The test programs that need no window run under node. The folders they read and write (source,
+# build, temporary) are mounted from the machine at their own paths (tests/web/node_fs.js); the
+# rest of their file system is emscripten's own, whose standard streams can be redirected as
+# GoogleTest's output capture does. Linked at -O1: quicker to build, and speed is not tested.
 # (test_app_dispatch also drives SDL's live modifier and key-repeat state, which emscripten's SDL
-# does not have; the page's test covers its chords.)
+# does not have, and test_sound_layer SDL's audio drivers, of which emscripten's SDL has only the
+# browser's; the page's test covers the chords and the sound device.)
 set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files test_files_catalogue test_font
   test_gfx_catalogue test_gfx_geometry test_gui_layout test_gui_style test_gui_text_input
-  test_gui_widget test_game_rules test_game_states test_sound_engine test_sound_layer test_app_timer
+  test_gui_widget test_game_rules test_game_states test_sound_engine test_app_timer
   test_app_input test_clipboard_web test_keys_web)
-set(GLITZ_TEST_LINK_OPTIONS -sNODERAWFS=1)
+file(WRITE ${CMAKE_BINARY_DIR}/node_dirs.js
+  "var GLITZ_NODE_DIRS = [\"${CMAKE_SOURCE_DIR}\", \"${CMAKE_BINARY_DIR}\"];\n")
+set(GLITZ_TEST_LINK_OPTIONS -O1 -lnodefs.js "SHELL:--pre-js ${CMAKE_BINARY_DIR}/node_dirs.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/node_fs.js")
 # Header-only libraries of the build machine that tests use (nlohmann/json) come through a folder
 # of their own, never through the machine's whole /usr/include; stb_image_write's code, which
 # Debian's libstb holds on Linux, is compiled for them here.

@@ -23,16 +23,20 @@ static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr,
 static long s_tex_load_total_ms = 0;   // all texture loads of the run, across video resets
 
 void gfx_batch_reset();   // draw.cpp
+static bool gl_context_ready();
 
 void gfx_init(const var &catalogue, const char *data_dir) {
     if (gfx) gfx_destroy();
     gfx_batch_reset();
     gfx = new Gfx();   // value-initialised: every number and record zero
-    glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gfx->gl = gl_context_ready();
+    if (gfx->gl) {   // without a window (tests, tools) there is no GL state to set
+        glEnable(GL_TEXTURE_2D);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
     gfx->img_cache.create(catalogue, data_dir);
     gfx->tex_cache.create(catalogue, data_dir);
     gfx->img_next = 1;

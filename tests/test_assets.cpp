@@ -40,6 +40,15 @@ struct Output {
     }
 };
 
+// Whether this system can start other programs and read their output (the web build's tests under
+// node cannot): the checker and the generator are programs of the build machine.
+bool can_run_programs() {
+    FILE *p = popen("exit 0", "r");
+    return p && pclose(p) == 0;
+}
+#define NEEDS_PROGRAMS() \
+    if (!can_run_programs()) GTEST_SKIP() << "no command processor to start the build's tools"
+
 Output run(const std::string& cmd) {
     Output r;
     FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
@@ -88,6 +97,7 @@ struct Copy {
 } // namespace
 
 TEST(Assets, GeneratedDataPassesTheChecker) {
+    NEEDS_PROGRAMS();
     ASSERT_TRUE(fs::exists(DATA + "/data.json")) << "the build writes " << DATA;
     Output r = run(CHECKER + " " + DATA);
     EXPECT_EQ(r.status, 0) << r.all();
@@ -95,6 +105,7 @@ TEST(Assets, GeneratedDataPassesTheChecker) {
 }
 
 TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
+    NEEDS_PROGRAMS();
     struct Case {
         const char* what;
         std::function<void(Copy&)> breakit;
@@ -153,6 +164,7 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
 }
 
 TEST(Assets, GeneratorIsDeterministic) {
+    NEEDS_PROGRAMS();
     char tmpl[] = "/tmp/glitz_gen_XXXXXX";
     std::string dir = mkdtemp(tmpl);
     Output r = run(GENERATOR + " " + dir + "/data");

@@ -1,6 +1,7 @@
 // Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
 // the data folder.
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,8 +148,11 @@ TEST_F(FilesTest, UserFileReadSizes) {
     mkdir((user + "/dir.dat").c_str(), 0755);
     EXPECT_EQ(user_file_read("dir.dat", buf, 16), 0);
     EXPECT_EQ(buf[0], 'z');
-    // A FIFO is never opened (that would wait for a writer forever), here or as data.json.
-    ASSERT_EQ(mkfifo((user + "/fifo.dat").c_str(), 0644), 0);
+    // A FIFO is never opened (that would wait for a writer forever), here or as data.json. (Node's
+    // file system, where the web build's tests run, makes no FIFOs: EINVAL.)
+    int fifo = mkfifo((user + "/fifo.dat").c_str(), 0644);
+    if (fifo != 0 && errno == EINVAL) GTEST_SKIP() << "this file system makes no FIFOs";
+    ASSERT_EQ(fifo, 0);
     mkdir("data", 0755);
     ASSERT_EQ(mkfifo("data/data.json", 0644), 0);
     EXPECT_EQ(user_file_read("fifo.dat", buf, 16), 0);
