@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include "app/driver.h"
 #include "app/files.h"
 #include "gfx/font.h"
@@ -13,6 +14,9 @@
 // Never destroyed: the states stay allocated (and reachable) until the process ends.
 std::map<int32_t, State *> &state_registry = *new std::map<int32_t, State *>;
 uint8_t keys[512];
+ProgramSettings program_settings;
+static std::string s_exe_name = program_name_from(nullptr);
+static std::string s_name;   // the name start-up settled on; driver->name points into it
 
 State *current_state(Game *game) { return state_registry[game->state]; }
 
@@ -22,11 +26,30 @@ void change_state(Game *game, int32_t id) {
     if (State *now = current_state(game)) now->enter();  // an id without a state is never called
 }
 
+std::string program_name_from(const char *argv0) {
+    const char *fallback = "glitz";
+    if (!argv0) return fallback;
+    std::string name = argv0;
+    size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const std::string exe = ".exe";
+    if (name.size() > exe.size() && name.compare(name.size() - exe.size(), exe.size(), exe) == 0)
+        name.resize(name.size() - exe.size());
+    if (name.empty() || name == "." || name == ".." || name.size() > PROGRAM_NAME_MAX) return fallback;
+    return name;
+}
+
+void program_argv0_set(const char *argv0) { s_exe_name = program_name_from(argv0); }
+
+static bool is_set(const char *text) { return text && *text; }
+
 void game_init(Game *game) {
-    register_states(game);   // the program's states (it defines register_states)
+    register_states(game);   // the program's states (it defines register_states), maybe its settings
     driver_init();
-    driver->name = "GameName";
-    snprintf(driver->title, sizeof driver->title, "%s", "GLITZ FALL!! FEST 2012 GRAB BAG - RONAN VESK - OLAF TREMM");
+    const ProgramSettings &p = program_settings;
+    s_name = is_set(p.name) ? p.name : s_exe_name;
+    driver->name = s_name.c_str();
+    snprintf(driver->title, sizeof driver->title, "%s", is_set(p.title) ? p.title : s_name.c_str());
 
     game_files_read(game);
     game->version = 1;
@@ -41,9 +64,12 @@ void game_init(Game *game) {
     sound_caches_create(data_catalogue(), data_dir());
     game->state = STATE_MENU;
     SDL_EnableKeyRepeat(0, 0);
-    music = stream_open("music");
-    stream_play(music, game->settings.music_volume / 100.0f, 0.0f);
+    if (is_set(p.music)) {
+        music = stream_open(p.music);
+        stream_play(music, game->settings.music_volume / 100.0f, 0.0f);
+    }
     change_state(game, game->state);
+    gfx_tex_decode_ahead_drop();   // what the first screen did not load is not kept
     fprintf(stderr, "sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
     fprintf(stderr, "sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));
 }
@@ -75,6 +101,7 @@ void game_event(Game *game, Event e) {
             return;
         }
         change_state(game, game->state);  // leave() and enter() the current state again
+        gfx_tex_decode_ahead_drop();
         break;
     case EV_ACTIVE:
         if (e.code == 1 && (e.button & 4) && e.key && game->reactivate) {
@@ -84,6 +111,7 @@ void game_event(Game *game, Event e) {
                 return;
             }
             if (State *s = current_state(game)) s->enter();
+            gfx_tex_decode_ahead_drop();
         }
         break;
     default:

@@ -1,5 +1,6 @@
 // app.h - the application record, its states and the frame loop's tick timer.
 //
+//   program_settings.name = "MyGame";  // optional, before SDL_main or in register_states()
 //   Game game{};                  // one record for the whole run (SDL_main owns it)
 //   game_init(&game);             // SDL, files, video, sound caches, music; Menu becomes current
 //   while (!game.quit) {          // one frame per pass (app/loop.cpp)
@@ -15,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <string>
 #include "app/event.h"
 
 // The play field: a fixed pool of objects, driven by the game (game/level.h). Its layout is fixed
@@ -99,9 +101,29 @@ State *current_state(Game *game);         // registry entry of game->state (may 
 void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
 // Defined by the program, not here: fills state_registry with its states. game_init calls it first,
 // before anything else starts, and later makes STATE_MENU current: a program's first screen goes
-// under that id. The game registers Test 1, Menu 2, Play 3, Fail 4.
+// under that id. The game registers Test 1, Menu 2, Play 3, Fail 4, and fills program_settings.
 void register_states(Game *game);
 void game_init(Game *game);
+
+// What a program says about itself. game_init reads it once, right after register_states(), so a
+// program fills it in main() before calling SDL_main, or in its register_states(). The texts are
+// not copied: they must live for the whole run (string literals do). A program that sets nothing
+// gets its executable's name for the folder and the caption, and no music.
+struct ProgramSettings {
+    const char *name = nullptr;   // names the per-user folder (app/files.h user_dir); null or empty:
+                                  // the executable's name (program_name_from)
+    const char *title = nullptr;  // the window caption; null or empty: the name
+    const char *music = nullptr;  // catalogue name of the stream looped from start-up at the
+                                  // settings' music_volume; null or empty: no music, no message
+};
+extern ProgramSettings program_settings;
+
+// The name a program gets when it names none: the last element of argv0 (either slash), without a
+// trailing ".exe"; "glitz" when argv0 is null or that element is empty, "." or "..", or longer
+// than PROGRAM_NAME_MAX bytes. SDL_main hands it its argv[0].
+enum { PROGRAM_NAME_MAX = 64 };
+std::string program_name_from(const char *argv0);
+void program_argv0_set(const char *argv0);   // SDL_main; game_init without it uses "glitz"
 void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
 void game_event(Game *game, Event e);
 void game_shutdown(Game *game);

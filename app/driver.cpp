@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "app/files.h"
+#include "app/platform.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gui/clipboard.h"
@@ -93,7 +94,8 @@ static void video_size(SDL_Surface *s) {
     if (driver_display_info(info)) fprintf(stderr, "vinfo: %d x %d\n", info.width, info.height);
 }
 
-void init_video() {
+// The fallback sequence; init_video keeps the display server from resetting while it runs.
+static void init_video_attempts() {
     fprintf(stderr, "init_video: %d %d %d %d %d %d %d\n", 1024, 768, 640, 480, 480, 320, 0);
     int32_t w = 1024, h = 768;
     SDL_Surface *s = _try_init_video(w, h);
@@ -120,6 +122,15 @@ void init_video() {
     }
 }
 
+void init_video() {
+    // Every attempt closes SDL's display connection before opening a new one: with no other client
+    // an X server that resets when its last client leaves (Xvfb's default) would reset in between
+    // and hand the next attempt an 8-bit screen that no OpenGL mode fits.
+    platform_display_hold();
+    init_video_attempts();
+    platform_display_release();
+}
+
 static std::vector<std::string> &decode_ahead_names() {
     static std::vector<std::string> names;
     return names;
@@ -130,6 +141,7 @@ void video_decode_ahead(const char *name) {
 }
 
 bool video_reset() {
+    clipboard_window_closing();   // whether our copy is still the selection, while the old window can tell
     if (font_table) {
         font_table_destroy();
         font_table = nullptr;
@@ -147,8 +159,7 @@ bool video_reset() {
         fprintf(stderr, "no window could be opened (%s); quitting\n", SDL_GetError());
         return false;
     }
-    gfx_init(data_catalogue(), data_dir());
-    gfx_set_window(driver->width, driver->height);
+    gfx_init(data_catalogue(), data_dir());   // takes the window's size from the video surface
     if (gfx) {
         gfx->view_w = 1024;
         gfx->view_h = 768;

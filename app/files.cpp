@@ -1,6 +1,8 @@
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
 #include "app/files.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +34,7 @@ bool data_dir_set(const char *dir) {
 // <per-user base>/<name> (app/platform.h), made with its parents when missing.
 const char *user_dir() {
     static char dir[512];
-    const char *name = driver && driver->name ? driver->name : "GameName";
+    const char *name = driver && driver->name ? driver->name : "glitz";   // no driver: tests only
     snprintf(dir, sizeof dir, "%s/%s", platform_user_base().c_str(), name);
     platform_make_dirs(dir);
     return dir;
@@ -60,18 +62,36 @@ int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
     return (int32_t)got;
 }
 
-std::string data_json_text() {
-    char path[1024];
-    snprintf(path, sizeof path, "%s/%s", data_dir(), "data.json");
+// data.json whole into text; false with the reason in why when it cannot be used.
+static bool catalogue_read(const char *path, std::string &text, std::string &why) {
     int64_t size = -1;
-    std::string text;
+    text.clear();
     FILE *f = file_open_read(path, &size);
-    if (!f) return text;
+    if (!f) {
+        why = strerror(errno);
+        return false;
+    }
+    if (size >= INT32_MAX) {   // the JSON reader takes an int length
+        fclose(f);
+        why = "too large";
+        return false;
+    }
     if (size > 0) {
         text.resize((size_t)size);
         text.resize(fread(&text[0], 1, (size_t)size, f));  // keep only the bytes really read
     }
+    bool failed = ferror(f) != 0;
     fclose(f);
+    if (failed) why = "read error";
+    else if (text.empty()) why = "empty file";
+    return !failed && !text.empty();
+}
+
+static std::string catalogue_path() { return std::string(data_dir()) + "/data.json"; }
+
+std::string data_json_text() {
+    std::string text, why;
+    catalogue_read(catalogue_path().c_str(), text, why);
     return text;
 }
 
@@ -81,10 +101,21 @@ var &data_catalogue() {
         none = var();
         return none;
     }
+    // Every start-up and video reset asks again while the file is missing: one report per cause.
+    static std::string s_reported;
     if (driver->data.type() == VAR_NONE) {
-        std::string text = data_json_text();
-        if (!text.empty() && text.size() < (size_t)INT32_MAX)
+        std::string path = catalogue_path(), text, why;
+        if (catalogue_read(path.c_str(), text, why)) {
             json_parse(driver->data, text.data(), (int)text.size());
+            if (driver->data.type() != VAR_DICT) why = "no JSON object of assets";
+        }
+        if (driver->data.type() != VAR_DICT && !why.empty()) {
+            std::string line = "unable to read catalogue " + path + ": " + why + "\n";
+            if (line != s_reported) fputs(line.c_str(), stderr);
+            s_reported = line;
+        } else {
+            s_reported.clear();
+        }
     }
     return driver->data;
 }

@@ -16,7 +16,9 @@ bool data_dir_set(const char *dir);  // false (nothing changes) for an empty tex
 const char *user_dir();        // per-user directory (created with its parents); static buffer
 int32_t user_file_read(const char *name, void *buffer, int32_t limit);  // bytes read, 0 for none
 std::string data_json_text();  // whole data.json, empty when missing
-var &data_catalogue();         // the parsed catalogue, parsed on first use
+var &data_catalogue();         // the parsed catalogue, parsed on first use; while the file is missing
+                               // or no JSON object it stays none and is read again on the next call,
+                               // with one "unable to read catalogue PATH: CAUSE" line per cause
 void settings_tags(Settings &s);
 int32_t net_init();            // 0 on success, -1 on failure
 void net_quit();

@@ -12,8 +12,7 @@ static void swap_buffers() { SDL_GL_SwapBuffers(); }
 void (*frame_present)() = swap_buffers;   // a test reads the back buffer before it is shown
 
 int SDL_main(int argc, char **argv) {
-    (void)argc;
-    (void)argv;
+    program_argv0_set(argc > 0 && argv ? argv[0] : nullptr);   // the default name (app.h)
     setvbuf(stdout, nullptr, _IOLBF, 0);  // diagnostics stay on the terminal, a line at a time
     Game game{};  // lives for the whole run; every state keeps its address
     game_init(&game);
@@ -40,10 +39,12 @@ int SDL_main(int argc, char **argv) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (State *s = current_state(&game)) s->paint();
         frame_present();
-        if (report && frames == 1) {
-            timespec t;
+        if (report && frames == 1) {   // the CPU time of all threads too: a busy machine stretches the wait
+            timespec t, cpu;
             clock_gettime(CLOCK_MONOTONIC, &t);
-            fprintf(stderr, "first frame at %lld.%09ld\n", (long long)t.tv_sec, t.tv_nsec);
+            clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+            fprintf(stderr, "first frame at %lld.%09ld cpu %.1f ms\n", (long long)t.tv_sec, t.tv_nsec,
+                    cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6);
         }
         if (game.quit) break;
     }

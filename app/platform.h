@@ -1,15 +1,29 @@
-// platform.h - what differs between the systems the program runs on, behind one set of calls.
+// platform.h - the pieces of the application shell that differ between platforms.
+//
+// One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):
+// app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows. Callers include
+// this header only and never test which platform they are on.
+//
+//   platform_display_hold();                       // before the window is (re)opened: the attempts
+//   ... _try_init_video(...) ...                   // may close and reopen SDL's own display
+//   platform_display_release();                    // connection in between
 //
 //   std::string dir = platform_program_dir();      // folder of the running program ("" unknown)
 //   std::string base = platform_user_base();       // the folder the per-user folder goes into
 //   platform_make_dirs(path);                       // a folder with its missing parents
 //   if (platform_net_start()) { ...; platform_net_stop(); }
 //
-// Each platform has one file that implements all of it (app/platform_linux.cpp,
-// app/platform_windows.cpp); the build compiles the one for its target (cmake/platform_*.cmake),
-// and no caller tests which platform it runs on. Main thread only.
+// Main thread only, like every SDL call.
 #pragma once
 #include <string>
+
+// Keeps the display server's client count above zero while SDL's own connection is closed and
+// reopened between window attempts. An X server that resets when its last client leaves would
+// otherwise reset in that gap and serve the next attempt a half-reset screen. Calls nest: each hold
+// needs its release. Harmless where the server does not reset; nothing is held without a display.
+// On Windows there is no display server to hold: both do nothing.
+void platform_display_hold();
+void platform_display_release();
 
 // The folder of the running executable without a trailing separator, "" when it cannot be found.
 std::string platform_program_dir();

@@ -6,8 +6,9 @@
 // Starts each program `runs` times (default 5), the two in turn, in a temporary folder (with a copy
 // of the given data directory, or an empty catalogue), waits for its "first frame at" line
 // (GLITZ_TICK_REPORT), lets it run half a second more, ends it with SIGTERM and prints each run.
-// Then the medians of both (time to first frame, peak RSS: the child's max RSS) and the game's
-// ratios to the bare window. --busy keeps one core busy with a spinning child for the whole run.
+// Then the medians of both (time to first frame; the CPU time all the program's threads spent until
+// then, which a loaded machine stretches less; peak RSS: the child's max RSS) and the game's ratios
+// to the bare window. --busy keeps one core busy with a spinning child for the whole run.
 // The bare window program is looked for beside this one.
 #include <signal.h>
 #include <sys/resource.h>
@@ -53,6 +54,7 @@ struct Program {
     const char *label;
     std::string bin;
     std::vector<double> ms;   // time to first frame per run
+    std::vector<double> cpu;  // CPU time of all its threads until then
     std::vector<long> kb;     // peak RSS per run
 };
 
@@ -71,14 +73,17 @@ static bool run_once(Program &p, const std::string &root, int run) {
         execl(p.bin.c_str(), p.bin.c_str(), (char *)nullptr);
         _exit(127);
     }
-    double first = -1;
+    double first = -1, cpu = -1;
     for (int waited = 0; waited < kFirstFrameWaitMs && first < 0; waited += kPollMs) {
         usleep(kPollMs * 1000);
         FILE *f = fopen(err.c_str(), "r");
         char line[256];
         while (f && fgets(line, sizeof line, f)) {
-            double at;
-            if (sscanf(line, "first frame at %lf", &at) == 1) first = at;
+            double at, ms = -1;
+            if (sscanf(line, "first frame at %lf cpu %lf", &at, &ms) >= 1) {
+                first = at;
+                cpu = ms;
+            }
         }
         if (f) fclose(f);
     }
@@ -92,8 +97,10 @@ static bool run_once(Program &p, const std::string &root, int run) {
         return false;
     }
     p.ms.push_back((first - t0) * 1000);
+    p.cpu.push_back(cpu);
     p.kb.push_back(ru.ru_maxrss);
-    printf("%-6s run %d: first frame after %6.1f ms, peak RSS %6ld KiB\n", p.label, run, p.ms.back(), p.kb.back());
+    printf("%-6s run %d: first frame after %6.1f ms (%6.1f ms CPU), peak RSS %6ld KiB\n", p.label, run,
+           p.ms.back(), cpu, p.kb.back());
     return true;
 }
 
@@ -113,8 +120,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s path/to/glitzfall [data-dir] [runs] [--busy]\n", argv[0]);
         return 2;
     }
-    Program game{"game", absolute(args[0]), {}, {}};
-    Program bare{"bare", beside_self("bare_window"), {}, {}};
+    Program game{"game", absolute(args[0]), {}, {}, {}};
+    Program bare{"bare", beside_self("bare_window"), {}, {}, {}};
     std::string data = args.size() > 1 ? absolute(args[1]) : "";
     int runs = args.size() > 2 ? atoi(args[2].c_str()) : 5;
     if (runs < 1) runs = 1;
@@ -147,11 +154,12 @@ int main(int argc, char **argv) {
     }
     if (system(("rm -rf '" + root + "'").c_str()) != 0) return 1;
     if (game.ms.empty() || bare.ms.empty()) return 1;
-    double gm = median(game.ms), bm = median(bare.ms);
+    double gm = median(game.ms), bm = median(bare.ms), gc = median(game.cpu), bc = median(bare.cpu);
     long gk = median(game.kb), bk = median(bare.kb);
     printf("%s, %d runs each%s\n", "medians", runs, busy ? ", one core kept busy" : "");
-    printf("  game: first frame %6.1f ms, peak RSS %6ld KiB\n", gm, gk);
-    printf("  bare: first frame %6.1f ms, peak RSS %6ld KiB\n", bm, bk);
-    printf("  ratio game / bare: first frame %.2fx, peak RSS %.2fx\n", gm / bm, (double)gk / (double)bk);
+    printf("  game: first frame %6.1f ms (%6.1f ms CPU), peak RSS %6ld KiB\n", gm, gc, gk);
+    printf("  bare: first frame %6.1f ms (%6.1f ms CPU), peak RSS %6ld KiB\n", bm, bc, bk);
+    printf("  ratio game / bare: first frame %.2fx (CPU %.2fx), peak RSS %.2fx\n", gm / bm, gc / bc,
+           (double)gk / (double)bk);
     return 0;
 }

@@ -1,5 +1,5 @@
-# Installs the framework for other programs (component "dev"): the library, its headers under
-# include/glitz/ in the tree's folders (so programs write the same #include "gfx/gfx.h" lines as
+# Installs the framework for other programs (component "dev"): the library, its public headers
+# under include/glitz/ in the tree's folders (so programs write the same #include "gfx/gfx.h" lines as
 # the game), a CMake package (find_package(Glitz), target Glitz::glitz) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
@@ -11,9 +11,18 @@ set(GLITZ_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Glitz)
 
 install(TARGETS glitz EXPORT GlitzTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
-install(DIRECTORY app util ext gfx gui sound
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/glitz COMPONENT dev
-  FILES_MATCHING PATTERN "*.h")
+# The headers a program includes, and the ones they include; the engine's insides (sound engine,
+# decoders, the sound layer's record, the JSON push parser, file opening) stay out.
+set(GLITZ_PUBLIC_HEADERS
+  app/app.h app/driver.h app/event.h app/files.h
+  util/zev_var.h util/zev_json.h util/asset_cache.h
+  gfx/gfx.h gfx/font.h
+  gui/widget.h gui/style.h gui/text_input.h gui/clipboard.h
+  sound/sound.h)
+foreach(header ${GLITZ_PUBLIC_HEADERS})
+  get_filename_component(folder ${header} DIRECTORY)
+  install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/glitz/${folder} COMPONENT dev)
+endforeach()
 install(EXPORT GlitzTargets NAMESPACE Glitz:: DESTINATION ${GLITZ_CMAKE_DIR} COMPONENT dev)
 
 configure_package_config_file(cmake/GlitzConfig.cmake.in ${CMAKE_BINARY_DIR}/GlitzConfig.cmake

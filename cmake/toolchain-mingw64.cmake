@@ -1,4 +1,4 @@
-# toolchain-mingw64.cmake - building for 64-bit Windows with Debian's mingw-w64 (win32 threads).
+# toolchain-mingw64.cmake - building for 64-bit Windows with Debian's mingw-w64.
 #
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
 #         -DGLITZ_CROSS_PREFIXES="<prefix>;<prefix>..."      # tools/cross/build.sh does this
@@ -11,8 +11,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(GLITZ_MINGW_HOST x86_64-w64-mingw32)
 
-set(CMAKE_C_COMPILER ${GLITZ_MINGW_HOST}-gcc)
-set(CMAKE_CXX_COMPILER ${GLITZ_MINGW_HOST}-g++)
+# The compilers with POSIX threads (winpthreads, linked in statically): GoogleTest and the tests
+# need std::mutex and std::thread, which the win32-threads compilers of GCC 12 lack. The game uses
+# no C++ threads of its own.
+set(CMAKE_C_COMPILER ${GLITZ_MINGW_HOST}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${GLITZ_MINGW_HOST}-g++-posix)
 set(CMAKE_RC_COMPILER ${GLITZ_MINGW_HOST}-windres)
 
 # try_compile runs this file again in a project of its own: hand the list on.

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <string>
 #include "app/app.h"
-#include "app/driver.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gui/widget.h"
@@ -27,8 +26,6 @@ public:
 
     // Also after every video reset, which voids the image and font slots: look them up again.
     void enter() override {
-        snprintf(driver->title, sizeof driver->title, "%s", "Glitz example");
-        SDL_WM_SetCaption(driver->title, driver->title);
         root.clear();
         font = font_load("font1");
         image = gfx_img_load("player");
@@ -104,6 +101,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s [--ticks N]\n", argv[0]);
         return 2;
     }
+    program_settings.title = "Glitz example";   // the folder takes the executable's name; no music
     SDL_main(argc, argv);
     if (quit_after < 0) return 0;
     bool ok = hello && hello->complete();

@@ -1,5 +1,5 @@
-// game_state.cpp - the game's states for the application's start-up, and what the four screens
-// share: the root container and the start of a frame.
+// game_state.cpp - the game's settings and states for the application's start-up, and what the
+// four screens share: the root container and the start of a frame.
 #include "game/states.h"
 
 #include <GL/gl.h>
@@ -7,6 +7,9 @@
 #include "gfx/gfx.h"
 
 void register_states(Game *game) {
+    program_settings.name = "GameName";
+    program_settings.title = "GLITZ FALL!! FEST 2012 GRAB BAG - RONAN VESK - OLAF TREMM";
+    program_settings.music = "music";
     state_registry[STATE_TEST] = new Test(game);
     state_registry[STATE_MENU] = new Menu(game);
     state_registry[STATE_PLAY] = new Play(game);

@@ -55,14 +55,15 @@ GfxRect gfx_img_tex_rect(const GfxImage &img, const GfxRect &tex, float fx, floa
 }
 
 void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, GfxBoxPart parts[9]) {
-    int32_t cw = w / 2 < border ? w / 2 : border;
-    int32_t ch = h / 2 < border ? h / 2 : border;
-    if (cw < 0) cw = 0;   // a negative border or size would turn the corners inside out
-    if (ch < 0) ch = 0;
+    // Not clamped: a negative border gives corners of negative size, drawn mirrored outside the
+    // box, and edges and centre wider than it. The sums are made in 64 bits, where no int32
+    // arguments can overflow them.
+    const int64_t cw = w / 2 < border ? w / 2 : border;
+    const int64_t ch = h / 2 < border ? h / 2 : border;
     const float third = 1.0f / 3.0f;
     const float fs[3] = {0.0f, third, 2.0f * third};
-    const int32_t xs[3] = {x, x + cw, x + w - cw}, ws[3] = {cw, w - 2 * cw, cw};
-    const int32_t ys[3] = {y, y + ch, y + h - ch}, hs[3] = {ch, h - 2 * ch, ch};
+    const int64_t xs[3] = {x, x + cw, (int64_t)x + w - cw}, ws[3] = {cw, w - 2 * cw, cw};
+    const int64_t ys[3] = {y, y + ch, (int64_t)y + h - ch}, hs[3] = {ch, h - 2 * ch, ch};
     for (int row = 0; row < 3; row++)
         for (int col = 0; col < 3; col++) {
             GfxBoxPart &p = parts[row * 3 + col];
@@ -209,14 +210,23 @@ static void draw_quad(uint32_t gl, GfxRect a, GfxRect t) {
     if (gfx_clip(a, &t)) gfx_quad(gl, a, t);
 }
 
+// True when quads on texture slot `tex` can be drawn: the slot was filled, and either its file
+// failed to load (GL name 0: untextured quads in the current colour, so a missing picture shows)
+// or it has the size its texture coordinates are divided by.
+static bool drawable_tex(int32_t tex) {
+    if (!gfx || tex <= 0 || tex >= GFX_MAX_TEXTURES || tex >= gfx->tex_next) return false;
+    const GfxTexture &t = gfx->texs[tex];
+    return t.gl == 0 || (t.rect.w != 0 && t.rect.h != 0);
+}
+
 // The image in slot `img` and its texture, or null when there is nothing to draw: no context,
-// slot out of range or never filled, a texture that failed to load or has no size, no frame.
+// slot out of range or never filled, no texture entry (texture slot 0), a loaded texture without
+// a size, no frame.
 static const GfxImage *drawable_img(int32_t img, const GfxTexture **tex) {
     if (!gfx || img <= 0 || img >= GFX_MAX_IMAGES || img >= gfx->img_next) return nullptr;
     const GfxImage &im = gfx->imgs[img];
-    if (im.tex <= 0 || im.tex >= GFX_MAX_TEXTURES) return nullptr;
+    if (!drawable_tex(im.tex)) return nullptr;
     const GfxTexture &t = gfx->texs[im.tex];
-    if (t.gl == 0 || t.rect.w == 0 || t.rect.h == 0) return nullptr;
     if (im.shape.w == 0 || im.shape.h == 0) return nullptr;
     *tex = &t;
     return &im;
@@ -268,6 +278,6 @@ void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 void gfx_draw_tex(uint32_t gl, int32_t y) {
-    if (!gfx || gl == 0) return;
+    if (!gfx) return;   // name 0 (a texture that did not load) is a square in the current colour
     draw_quad(gl, GfxRect{800, (float)y, 100, 100}, GfxRect{0, 0, 1, 1});
 }

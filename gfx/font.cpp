@@ -49,9 +49,9 @@ void font_table_destroy() {
     font_table = nullptr;
 }
 
-// Reads up to 256 rectangles from a list value; anything but a list leaves them zero.
+// Rectangle b from element b, by element access whatever the kind: past the end of a list each
+// element prints an IndexError line, a number or string a TypeError line; those glyphs read as 0.
 static void read_rects(var &list, GfxRect *out) {
-    if (list.type() != VAR_LIST) return;
     for (int b = 0; b < 256; b++) out[b] = read_rect(list[b]);
 }
 
@@ -236,17 +236,22 @@ int32_t font_hit(int32_t font, const char *text, int32_t x, int32_t y, float wid
 
 // ---- drawing --------------------------------------------------------------------------------
 
-// The GL name of a font's glyph sheet, 0 when it has none (nothing can be drawn).
-static uint32_t font_gl(const Font &f) {
-    if (!gfx || f.tex <= 0 || f.tex >= GFX_MAX_TEXTURES || f.rect.w == 0 || f.rect.h == 0) return 0;
-    return gfx->texs[f.tex].gl;
+// Whether a font's glyphs can be drawn, and the GL name of its glyph sheet. A sheet whose file
+// failed to load has name 0: its glyphs are untextured quads in the current colour. Nothing is
+// drawn without a sheet (texture slot 0) or, for a loaded sheet, without the size its texture
+// coordinates are divided by.
+static bool font_sheet(const Font &f, uint32_t *gl) {
+    if (!gfx || f.tex <= 0 || f.tex >= GFX_MAX_TEXTURES || f.tex >= gfx->tex_next) return false;
+    *gl = gfx->texs[f.tex].gl;
+    return *gl == 0 || (f.rect.w != 0 && f.rect.h != 0);
 }
 
 // One line of n bytes, pen starting at x, into the batch (gfx_quad): one draw call per line, or
 // per batch span when the caller opened one.
 static void run_glyphs(const Font &f, const char *text, size_t n, float x, float y) {
-    uint32_t gl = font_gl(f);
-    if (!gl) return;
+    uint32_t gl = 0;
+    if (!font_sheet(f, &gl)) return;
+    const bool sized = f.rect.w != 0 && f.rect.h != 0;   // else name 0: coordinates unused
     const float W = f.rect.w, H = f.rect.h;
     float pen = x;
     gfx_batch_begin();
@@ -254,7 +259,7 @@ static void run_glyphs(const Font &f, const char *text, size_t n, float x, float
         unsigned char b = (unsigned char)text[i];
         const GfxRect &r = f.rects[b], &s = f.shapes[b];
         GfxRect a = {pen + s.x, y + s.y, r.w, r.h};
-        GfxRect t = {r.x / W, r.y / H, r.w / W, r.h / H};
+        GfxRect t = sized ? GfxRect{r.x / W, r.y / H, r.w / W, r.h / H} : GfxRect{0, 0, 0, 0};
         pen += s.w;
         if (gfx_clip(a, &t)) gfx_quad(gl, a, t);
     }
@@ -268,7 +273,8 @@ void font_run(int32_t font, const char *text, float x, float y) {
 
 void font_draw(int32_t font, const char *text, float x, float y, float width, int32_t align) {
     const Font &f = font_at(font);
-    if (!font_gl(f)) return;
+    uint32_t gl = 0;
+    if (!font_sheet(f, &gl)) return;
     const char *t = text_censor(text);
     TextLines lines;
     layout_lines(f, t, width, lines);

@@ -11,6 +11,7 @@
 //
 // Text operations share static working storage: the censor's result stays valid until the next
 // text call. A null text reads as "". Font index 0 or out of range measures 0 and draws nothing.
+// A font whose sheet failed to load draws its glyphs as untextured quads in the current colour.
 // Limits: 255 fonts per table (the 256th is refused with a message and index 0), 32 lines per
 // text; lines of any length are drawn (in batches of 1024 glyphs), texts of any length censored.
 #pragma once

@@ -44,6 +44,9 @@ void gfx_init(const var &catalogue, const char *data_dir) {
     gfx->view_w = gfx->view_h = 256.0f;
     gfx->view_rot = 0.0f;
     gfx->view_scale = 1.0f;
+    // The window the context is made for: its size is known from here on, without a caller
+    // having to pass it (gfx_set_window follows later changes).
+    if (SDL_Surface *s = SDL_GetVideoSurface()) gfx_set_window(s->w, s->h);
 }
 
 void gfx_set_window(int32_t w, int32_t h) {
@@ -52,10 +55,8 @@ void gfx_set_window(int32_t w, int32_t h) {
     gfx->win_h = h;
 }
 
-static void decode_ahead_drop();
-
 void gfx_destroy() {
-    decode_ahead_drop();
+    gfx_tex_decode_ahead_drop();
     if (!gfx) return;
     gfx_batch_reset();
     // GL texture names are not deleted: the window and its context are re-created right after.
@@ -66,9 +67,9 @@ void gfx_destroy() {
 }
 
 GfxRect read_rect(var &v) {
-    // Only a dict has the four fields; anything else (none included) reads as zeros, silently.
-    GfxRect r = {0, 0, 0, 0};
-    if (v.type() != VAR_DICT) return r;
+    // Element access whatever the kind: a dict gives its fields (a missing one reads as 0), a list
+    // its first element for every field, and any other kind a TypeError line per field and 0.
+    GfxRect r;
     r.x = (float)v["x"].num();
     r.y = (float)v["y"].num();
     r.w = (float)v["w"].num();
@@ -183,7 +184,7 @@ static Decoded decode_taken(const std::string &path) {
     return d;
 }
 
-static void decode_ahead_drop() {
+void gfx_tex_decode_ahead_drop() {
     for (auto &ahead : s_ahead)   // waits for each worker; work that never started stays undone
         if (ahead.second.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
             stbi_image_free(ahead.second.get().pixels);

@@ -2,10 +2,11 @@
 //
 // The context is rebuilt by every video reset, which voids every slot number handed out before:
 // look textures and images up again by name after a reset. Whoever opens the window creates the
-// context with the parsed catalogue and the data folder, and tells it the window's pixel size:
+// context with the parsed catalogue and the data folder; the context takes the window's pixel
+// size from the open SDL video surface, and is told when it changes:
 //
 //   gfx_init(catalogue, "./data");               // entries' "fname" values are relative to the folder
-//   gfx_set_window(1024, 768);                   // again whenever the window's size changes
+//   gfx_set_window(1024, 768);                   // whenever the window's size changes
 //   int ball = gfx_img_load("ball");            // 0 when missing: drawing slot 0 draws nothing
 //   gfx_view();                                  // once per frame, before drawing
 //   gfx_draw_img(ball, 100, 100, 0, 0);          // 0 size: the image's own frame size
@@ -14,8 +15,10 @@
 // All colours are premultiplied by alpha (blend ONE, ONE_MINUS_SRC_ALPHA).
 //
 // Every drawing call is a harmless no-op without a context (gfx null) and for slot numbers out of
-// range or missing (slot 0, a texture that failed to load). Tables hold 2047 images and 255
-// textures per context; a request beyond that prints a message and gives slot 0.
+// range or missing (slot 0, an image whose texture entry is missing). Images on a texture whose
+// file failed to load draw with GL name 0: untextured quads in the current colour, so a missing
+// picture shows as a rectangle. Tables hold 2047 images and 255 textures per context; a request
+// beyond that prints a message and gives slot 0.
 // The pure geometry at the end (clip, image quads, box parts, unproject) needs no OpenGL.
 #pragma once
 #include <cstddef>
@@ -44,7 +47,7 @@ struct Gfx {
     float view_w, view_h;   // canvas size
     float view_rot;         // degrees
     float view_scale;       // set by view_fit()
-    int32_t win_w, win_h;   // window size in pixels (gfx_set_window), 0 until set
+    int32_t win_w, win_h;   // window size in pixels: the video surface's at gfx_init, then gfx_set_window
     float input_rect[4];    // written by the text field; read by nobody here
     AssetCache img_cache;   // root: the catalogue; names: image name -> slot
     GfxImage imgs[GFX_MAX_IMAGES];
@@ -61,7 +64,7 @@ struct Gfx {
 extern Gfx *gfx;   // null when there is no context
 
 void gfx_init(const var &catalogue, const char *data_dir);   // shares the catalogue, copies the folder
-void gfx_set_window(int32_t w, int32_t h);   // the window's pixel size for gfx_view and gfx_unproject
+void gfx_set_window(int32_t w, int32_t h);   // a new window size for gfx_view and gfx_unproject
 void gfx_destroy();
 int32_t gfx_tex_load(const char *name);   // texture slot, 0 for none
 int32_t gfx_img_load(const char *name);   // image slot, 0 for none
@@ -69,9 +72,12 @@ uint32_t driver_tex_load(const char *dir, const char *file);  // file relative t
 // Starts decoding the picture of a catalogue entry (a texture entry, or an image or font entry
 // through its "texture") on a worker thread; needs no context and prints nothing. The next
 // driver_tex_load of that file takes the decoded picture instead of decoding it (messages and
-// slots as ever). Pictures no load took are dropped by gfx_destroy. Unknown names do nothing.
+// slots as ever). Unknown names do nothing.
 void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name);
-GfxRect read_rect(var &v);
+// Frees the pictures decoded ahead that no load took (waiting for those still decoding); called
+// once the first screen has loaded what it needs, and by gfx_destroy.
+void gfx_tex_decode_ahead_drop();
+GfxRect read_rect(var &v);   // v["x"], v["y"], v["w"], v["h"] as numbers, by element access
 
 // Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.
 struct GfxPoint { float x, y, dx, dy; };
@@ -82,7 +88,7 @@ void gfx_draw_img_part(int32_t img, float fx, float fy, float fw, float fh, floa
 void gfx_draw_box(int32_t img, int32_t x, int32_t y, int32_t w, int32_t h, int32_t border);
 void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h);
 void gfx_color(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
-void gfx_draw_tex(uint32_t gl, int32_t y);
+void gfx_draw_tex(uint32_t gl, int32_t y);   // the whole texture at (800, y), 100 x 100
 void gfx_translate(int32_t x, int32_t y);
 void gfx_clip_push(int32_t w, int32_t h);
 void gfx_clip_pop();
@@ -110,7 +116,8 @@ bool gfx_clip_rect(const GfxRect &c, GfxRect &a, GfxRect *t);
 GfxRect gfx_img_quad(const GfxImage &img, float x, float y, float w, float h);
 // Texture rectangle (0..1) of the fraction (fx, fy, fw, fh) of an image on a texture of size tex.w x tex.h.
 GfxRect gfx_img_tex_rect(const GfxImage &img, const GfxRect &tex, float fx, float fy, float fw, float fh);
-// The nine parts of gfx_draw_box, row by row from the top: fraction origin and quad.
+// The nine parts of gfx_draw_box, row by row from the top: fraction origin and quad. Corners are
+// min(w / 2, border) wide and min(h / 2, border) high, negative ones included.
 struct GfxBoxPart { float fx, fy; GfxRect quad; };
 void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, GfxBoxPart parts[9]);
 // gfx_unproject for an explicit window size (win_w, win_h) and view.

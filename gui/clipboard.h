@@ -2,7 +2,8 @@
 //
 //   clipboard_set("hello");                 // we own the CLIPBOARD selection now
 //   std::string s = clipboard_get();        // whoever owns it; "" when nobody answers in time
-//   clipboard_window_changed();             // after the window was re-created: a copy survives
+//   clipboard_window_closing();             // before the window is re-created ...
+//   clipboard_window_changed();             // ... and after: a copy survives
 //
 // Each platform has its own file (the build compiles one):
 // - X11 (gui/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
@@ -17,7 +18,7 @@
 //   video driver) an in-process clipboard stands in.
 // - Windows (gui/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
 //   by Windows from and to the system's 8-bit code page; with or without a window, no waiting.
-//   A text is cut at its first zero byte there; clipboard_window_changed and
+//   A text is cut at its first zero byte there; clipboard_window_closing, clipboard_window_changed and
 //   clipboard_handle_event have nothing to do.
 #pragma once
 #include <string>
@@ -26,8 +27,12 @@ enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };
 
 std::string clipboard_get();
 void clipboard_set(const std::string &text);
-// The window was re-created (app/driver.cpp video_reset): the selection we held went with the old
-// window, so the new one takes it again, unless another program has taken it meanwhile.
+// The window is about to be re-created (app/driver.cpp video_reset): notes whether the selection is
+// still ours. Another program's copy reaches us as an event of the old window, which is lost with
+// it when no event loop pass came in between; the program may even have quit since, leaving no owner.
+void clipboard_window_closing();
+// The window was re-created: the selection we held went with the old window, so the new one takes
+// it again, unless another program took it meanwhile (whether or not that program still runs).
 void clipboard_window_changed();
 
 union SDL_Event;

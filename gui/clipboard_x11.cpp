@@ -124,6 +124,14 @@ void clipboard_set(const std::string &text) {
     if (x.unlock) x.unlock();
 }
 
+void clipboard_window_closing() {
+    ClipX11 x;
+    if (!clip_owned || !clip_x11(x)) return;
+    if (x.lock) x.lock();
+    clip_owned = XGetSelectionOwner(x.dpy, x.clipboard) == x.win;
+    if (x.unlock) x.unlock();
+}
+
 void clipboard_window_changed() {
     ClipX11 x;
     if (!clip_owned || !clip_x11(x)) return;

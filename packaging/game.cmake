@@ -5,6 +5,9 @@
 # copyright and the changelog in their usual places. `cpack -G DEB` (in the build folder) packs
 # exactly the runtime component into glitzfall_<version>_<arch>.deb.
 #
+# The manual page and the metainfo are written at install time, so the folders they name are
+# those of the prefix really installed to (/usr in the package, whatever the configured prefix).
+#
 # The installed program is a second build of the program's sources that reads its data from a
 # folder relative to its own executable; the program in the build folder keeps reading ./data.
 include(GNUInstallDirs)
@@ -54,27 +57,27 @@ add_custom_command(
   DEPENDS glitz_assets
   COMMENT "Drawing the program's icons"
   VERBATIM)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/glitzfall.metainfo.xml.in ${_glitz_pkg}/${GLITZ_APP_ID}.metainfo.xml @ONLY)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/glitzfall.6.in ${_glitz_pkg}/glitzfall.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${_glitz_pkg}/changelog @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/glitzfall.desktop ${_glitz_pkg}/${GLITZ_APP_ID}.desktop COPYONLY)
 find_program(GZIP gzip REQUIRED)
-foreach(page glitzfall.6 changelog)
-  add_custom_command(
-    OUTPUT ${_glitz_pkg}/${page}.gz
-    COMMAND ${GZIP} -9nf -k ${_glitz_pkg}/${page}
-    DEPENDS ${_glitz_pkg}/${page}
-    VERBATIM)
-endforeach()
-add_custom_target(glitz_packaging ALL DEPENDS ${_glitz_icon_files} ${_glitz_pkg}/glitzfall.6.gz ${_glitz_pkg}/changelog.gz)
+add_custom_command(
+  OUTPUT ${_glitz_pkg}/changelog.gz
+  COMMAND ${GZIP} -9nf -k ${_glitz_pkg}/changelog
+  DEPENDS ${_glitz_pkg}/changelog
+  VERBATIM)
+add_custom_target(glitz_packaging ALL DEPENDS ${_glitz_icon_files} ${_glitz_pkg}/changelog.gz)
+# The manual page and the metainfo name installed folders: they are written when installing, from
+# the prefix of that install (packaging/install_pages.cmake.in), into <build>/packaging/installed.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/install_pages.cmake.in ${_glitz_pkg}/install_pages.cmake @ONLY)
 
 set(_glitz_doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/glitzfall)
 install(TARGETS glitzfall_installed RUNTIME DESTINATION ${GLITZ_INSTALL_GAMES_BINDIR} COMPONENT runtime)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/data/ DESTINATION ${GLITZ_INSTALL_GAMES_DATADIR} COMPONENT runtime)
 install(FILES ${_glitz_pkg}/${GLITZ_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT runtime)
-install(FILES ${_glitz_pkg}/${GLITZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT runtime)
+install(SCRIPT ${_glitz_pkg}/install_pages.cmake COMPONENT runtime)
+install(FILES ${_glitz_pkg}/installed/${GLITZ_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT runtime)
 install(DIRECTORY ${_glitz_icons}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor COMPONENT runtime)
-install(FILES ${_glitz_pkg}/glitzfall.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT runtime)
+install(FILES ${_glitz_pkg}/installed/glitzfall.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT runtime)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${_glitz_pkg}/changelog.gz DESTINATION ${_glitz_doc} COMPONENT runtime)
 
 # The Debian package (the summary is its first description line): the runtime component only (other components, such as the framework's files
@@ -96,6 +99,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${GLITZ_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# cpack builds what the runtime component installs and nothing else (no tests, no benchmarks):
+# the install does not build "all" first, and the package's install step builds glitz_runtime.
+# `cmake --install` never builds; build the tree (or glitz_runtime) before installing.
+add_custom_target(glitz_runtime DEPENDS glitzfall_installed glitz_data glitz_packaging)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+set(CPACK_INSTALL_COMMANDS "${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target glitz_runtime")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Your party figure stands at the bottom of the screen while glitter balls of
 random size and speed fall from the top, more and more often as time goes on.
 Every ball that drops past scores a point; one ball on the figure's head ends

@@ -2,7 +2,8 @@
 //
 //   audio_thread_prioritise();   // once, from the audio callback's own thread
 //
-// One file per platform gives it (audio_thread_posix.cpp); the build picks one.
+// One file per platform gives it (audio_thread_posix.cpp, audio_thread_windows.cpp); the build
+// picks one (cmake/platform_*.cmake).
 #pragma once
 
 // Asks the scheduler to run the calling thread ahead of ordinary threads, so that a busy machine

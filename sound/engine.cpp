@@ -35,7 +35,7 @@ struct SoundEngine::Voice {
 
 struct SoundEngine::Pace {
     CallbackClock clock;
-    std::atomic<int64_t> callbacks{0}, underruns{0};
+    std::atomic<int64_t> callbacks{0}, underruns{0}, longest_gap{0}, longest_gap_at{0};
     bool prioritised = false;   // the audio thread has asked for its priority
     explicit Pace(int64_t block_ns) : clock(block_ns) {}
 };
@@ -115,11 +115,15 @@ void SoundEngine::callback(void *self, uint8_t *stream, int len) {
                       std::chrono::steady_clock::now().time_since_epoch()).count();
     e->pace->callbacks++;
     if (e->pace->clock.tick(now)) e->pace->underruns++;
+    e->pace->longest_gap = e->pace->clock.longest_gap_ns();
+    e->pace->longest_gap_at = e->pace->clock.longest_gap_at_ns();
     e->render((int16_t *)stream, len / 4);
 }
 
 int64_t SoundEngine::callbacks() const { return pace ? pace->callbacks.load() : 0; }
 int64_t SoundEngine::underruns() const { return pace ? pace->underruns.load() : 0; }
+int64_t SoundEngine::longest_gap_ns() const { return pace ? pace->longest_gap.load() : 0; }
+int64_t SoundEngine::longest_gap_at_ns() const { return pace ? pace->longest_gap_at.load() : 0; }
 
 // ---- Sources ------------------------------------------------------------------------------------
 

@@ -51,14 +51,23 @@ public:
     explicit CallbackClock(int64_t block_ns) : block_ns_(block_ns) {}
     // One callback began at `now_ns`; true when it came too late.
     bool tick(int64_t now_ns) {
-        bool late = last_ns_ >= 0 && now_ns - last_ns_ > 2 * block_ns_;
+        if (last_ns_ < 0) first_ns_ = now_ns;
+        int64_t gap = last_ns_ >= 0 ? now_ns - last_ns_ : 0;
         last_ns_ = now_ns;
-        return late;
+        if (gap > longest_ns_) {
+            longest_ns_ = gap;
+            longest_at_ns_ = now_ns - first_ns_;
+        }
+        return gap > 2 * block_ns_;
     }
+    int64_t longest_gap_ns() const { return longest_ns_; }   // between two callbacks so far
+    int64_t longest_gap_at_ns() const { return longest_at_ns_; }   // its end, from the first callback
 
 private:
     int64_t block_ns_;
     int64_t last_ns_ = -1;   // no callback yet
+    int64_t first_ns_ = 0;
+    int64_t longest_ns_ = 0, longest_at_ns_ = 0;
 };
 
 struct SoundSource {
@@ -112,6 +121,8 @@ public:
     int32_t device_frames() const { return device_frames_; }  // the device's buffer, 0 without one
     int64_t callbacks() const;                 // audio callbacks so far
     int64_t underruns() const;                 // of them, those that came too late (CallbackClock)
+    int64_t longest_gap_ns() const;            // the longest time between two callbacks
+    int64_t longest_gap_at_ns() const;         // when it ended, counted from the first callback
 
     // Mixes `frames` frames of interleaved stereo into `out`. The audio callback runs this; without
     // a device, callers do.

@@ -41,8 +41,9 @@ void sound_init() {
 void sound_quit() {
     if (!sound_layer) return;
     if (SoundEngine *e = sound_layer->engine; e && e->device_frames())
-        fprintf(stderr, "audio: %lld late callbacks (underruns) of %lld, buffer %d frames\n",
-                (long long)e->underruns(), (long long)e->callbacks(), (int)e->device_frames());
+        fprintf(stderr, "audio: %lld late callbacks (underruns) of %lld, longest gap %.1f ms at %.1f s, buffer %d frames\n",
+                (long long)e->underruns(), (long long)e->callbacks(), e->longest_gap_ns() / 1e6,
+                e->longest_gap_at_ns() / 1e9, (int)e->device_frames());
     delete sound_layer->engine;   // closes the device and frees every source and voice
     delete sound_layer;
     sound_layer = nullptr;

@@ -419,3 +419,15 @@ TEST(GameLifecycle, StartsAtTheMenuAndShutsEverythingDown) {
     unsetenv("APPDATA");
     ASSERT_TRUE(dir.remove());
 }
+
+// argv[0] is whatever started the program: only its last path element may name a folder.
+TEST(GameLifecycle, UnnamedProgramTakesItsExecutablesName) {
+    EXPECT_EQ(program_name_from("/usr/games/snake"), "snake");
+    EXPECT_EQ(program_name_from("C:\\games\\snake.exe"), "snake");   // either slash; no ".exe"
+    EXPECT_EQ(program_name_from("snake"), "snake");
+    // Nothing usable: the neutral name, never the game's nor a path out of the folder.
+    for (const char *bad : {(const char *)nullptr, "", "/usr/bin/", "..", "a/..", "."})
+        EXPECT_EQ(program_name_from(bad), "glitz") << (bad ? bad : "null");
+    EXPECT_EQ(program_name_from(std::string(PROGRAM_NAME_MAX + 1, 'x').c_str()), "glitz");
+    EXPECT_EQ(program_name_from(std::string(PROGRAM_NAME_MAX, 'x').c_str()).size(), (size_t)PROGRAM_NAME_MAX);
+}

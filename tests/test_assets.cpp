@@ -24,6 +24,8 @@ namespace {
 const std::string DATA = GLITZ_BINARY_DIR "/data";
 const std::string CHECKER = GLITZ_BINARY_DIR "/glitz_check";
 const std::string GENERATOR = GLITZ_BINARY_DIR "/tools/glitz_assets";
+const std::string FONT_TOOL = GLITZ_BINARY_DIR "/tools/glitz_font";
+const std::string TTF = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Output {
     int status = -1;
@@ -102,6 +104,36 @@ TEST(Assets, GeneratedDataPassesTheChecker) {
     Output r = run(CHECKER + " " + DATA);
     EXPECT_EQ(r.status, 0) << r.all();
     EXPECT_TRUE(r.lines.empty()) << r.all();
+}
+
+// glitz_font's sheet and entries in place of the generator's font1 pass the checker (256 glyphs,
+// rectangles inside the sheet, the texture's size that of its file) and draw the game's texts.
+TEST(Assets, FontToolWritesEntriesTheCheckerAccepts) {
+    Copy c;
+    const std::string out = c.dir + "/printed.txt";
+    ASSERT_EQ(run(FONT_TOOL + " " + TTF + " 30 font1 " + c.dir + " >" + out).status, 0);
+    json printed = json::parse("{" + slurp(out) + "}", nullptr, false);
+    fs::remove(out);
+    ASSERT_FALSE(printed.is_discarded()) << "two members of a JSON object";
+    ASSERT_EQ(printed.size(), 2u);
+    c.edit([&](json& j) {
+        for (auto& [k, v] : printed.items()) j[k] = v;
+        j["font.png"] = printed["font1.png"];   // the test screen's name for the same sheet
+    });
+    Output check = run(CHECKER + " " + c.dir);
+    EXPECT_EQ(check.status, 0) << check.all();
+    EXPECT_TRUE(check.lines.empty()) << check.all();
+    for (int b = 32; b < 127; b++) EXPECT_GT(printed["font1"]["shapes"][b]["w"].get<double>(), 0) << "glyph " << b;
+
+    // Bad input writes nothing: a name that would leave the folder, a size out of range, a file
+    // that is no font.
+    for (const std::string &args : {TTF + " 30 ../font1 " + c.dir, TTF + " 5000 big " + c.dir, TTF + " 30", "/etc/hostname 30 x " + c.dir}) {
+        Output bad = run(FONT_TOOL + " " + args);
+        EXPECT_NE(bad.status, 0) << args;
+        EXPECT_TRUE(bad.lines.empty()) << args;
+    }
+    EXPECT_FALSE(fs::exists(c.dir + "/../font1.png"));
+    EXPECT_FALSE(fs::exists(c.dir + "/x.png"));
 }
 
 TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {

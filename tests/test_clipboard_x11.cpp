@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -89,6 +90,41 @@ static std::string xclip_out(const char *target = nullptr) {
     return text;
 }
 
+// Every Latin-1 byte from 0x80 up, in order.
+static std::string latin1_high() {
+    std::string s;
+    for (int b = 0x80; b <= 0xFF; b++) s += (char)b;
+    return s;
+}
+
+// Latin-1 as UTF-8, by the C library's converter rather than our own.
+static std::string latin1_as_utf8(const std::string &in) {
+    iconv_t cd = iconv_open("UTF-8", "ISO-8859-1");
+    if (cd == (iconv_t)-1) {
+        ADD_FAILURE() << "no ISO-8859-1 converter";
+        return std::string();
+    }
+    std::string out(in.size() * 2, '\0');
+    char *src = const_cast<char *>(in.data()), *dst = &out[0];
+    size_t left = in.size(), room = out.size();
+    if (iconv(cd, &src, &left, &dst, &room) == (size_t)-1) ADD_FAILURE() << "iconv failed";
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    return out;
+}
+
+// Waits, without pumping our events, until the CLIPBOARD owner (seen from a connection of the
+// test's own) satisfies pred.
+template <class F> static bool owner_becomes(F pred, int ms = 3000) {
+    Display *dpy = XOpenDisplay(nullptr);
+    if (!dpy) return false;
+    Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
+    bool ok = false;
+    for (int waited = 0; !(ok = pred(XGetSelectionOwner(dpy, clipboard))) && waited < ms; waited += 5) usleep(5000);
+    XCloseDisplay(dpy);
+    return ok;
+}
+
 static Event key(int32_t code, int32_t mods) {
     Event e = event_make(EV_KEYDOWN);
     e.key = code;
@@ -127,10 +163,14 @@ TEST_F(X11Clipboard, CopiedTextIsReadByXclip) {
     field.on_event(&copy);
     EXPECT_EQ("hello", xclip_out());
 
-    // Our Latin-1 goes out as UTF-8 under UTF8_STRING (xclip's default), as itself under STRING.
+    // Our Latin-1, every byte of it, goes out as UTF-8 under UTF8_STRING (xclip's default) and as
+    // itself under STRING.
     clipboard_set("caf\xe9 \xff!");
     EXPECT_EQ("caf\xc3\xa9 \xc3\xbf!", xclip_out());
-    EXPECT_EQ("caf\xe9 \xff!", xclip_out("STRING"));
+    const std::string high = latin1_high();
+    clipboard_set(high);
+    EXPECT_EQ(latin1_as_utf8(high), xclip_out());
+    EXPECT_EQ(high, xclip_out("STRING"));
 }
 
 TEST_F(X11Clipboard, TextFromXclipIsPastedThroughTheFilter) {
@@ -150,6 +190,15 @@ TEST_F(X11Clipboard, TextFromXclipIsPastedThroughTheFilter) {
     std::string ignored;
     EXPECT_TRUE(owner.finish(ignored, 3000));
     EXPECT_EQ("mine", xclip_out());
+
+    // Every Latin-1 character from 0x80 up comes in as itself, offered as UTF-8 or as STRING.
+    const std::string high = latin1_high();
+    for (const char *target : {"UTF8_STRING", "STRING"}) {
+        SCOPED_TRACE(target);
+        Child peer({"xclip", "-quiet", "-i", "-selection", "clipboard", "-t", target});
+        peer.write_all(target[0] == 'U' ? latin1_as_utf8(high) : high);
+        EXPECT_TRUE(pump_until([&] { return clipboard_get() == high; }, 3000)) << clipboard_get();
+    }
 }
 
 // An owner that never answers costs one bounded wait: it is asked once, not once per text type.
@@ -186,6 +235,21 @@ TEST_F(X11Clipboard, CopySurvivesTheWindowsRecreation) {
     ASSERT_TRUE(pump_until([] { return clipboard_get() == "theirs"; }, 3000));
     ASSERT_TRUE(video_reset());
     EXPECT_EQ("theirs", clipboard_get());
+
+    // Taken by a program that quit again before the window is re-created, all without a pass of our
+    // event loop: nobody owns it, and our older copy does not come back.
+    clipboard_set("ours again");
+    Window ours = None;
+    ASSERT_TRUE(owner_becomes([&](Window w) { return (ours = w) != None; }));
+    {
+        Child quitter({"xclip", "-quiet", "-i", "-selection", "clipboard"});
+        quitter.write_all("gone");
+        ASSERT_TRUE(owner_becomes([&](Window w) { return w != None && w != ours; })) << "xclip never owned it";
+    }   // xclip ends here
+    ASSERT_TRUE(owner_becomes([](Window w) { return w == None; }));
+    ASSERT_TRUE(video_reset());
+    EXPECT_EQ("", clipboard_get());
+    EXPECT_EQ("", xclip_out());
     font_table_destroy();
     gfx_destroy();
     driver_quit();

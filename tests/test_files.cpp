@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,28 +60,56 @@ struct FilesTest : testing::Test {
     }
 };
 
-// A FIFO and a writer waiting for a reader: tells whether anything opened the FIFO to read before
-// release(). The writer closes at once, so a reader that did get in sees an empty file, not a wait.
+// Whether anything opened `path` since the watch began, as the kernel saw it (inotify), not as the
+// opener reports it. Looking at a path (stat) is not opening it.
+struct OpenWatch {
+    int fd = -1;
+    explicit OpenWatch(const std::string &path) {
+        fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd >= 0 && inotify_add_watch(fd, path.c_str(), IN_OPEN) < 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    OpenWatch(const OpenWatch &) = delete;
+    OpenWatch &operator=(const OpenWatch &) = delete;
+    ~OpenWatch() {
+        if (fd >= 0) close(fd);
+    }
+    bool watching() const { return fd >= 0; }
+    bool opened() {
+        alignas(inotify_event) char buf[4096];
+        bool any = false;
+        for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+            for (char *p = buf; p < buf + n; p += sizeof(inotify_event) + ((inotify_event *)p)->len)
+                any |= (((inotify_event *)p)->mask & IN_OPEN) != 0;
+        return any;
+    }
+};
+
+// A FIFO under an open watch, and a writer waiting for a reader so that a reader that does get in
+// is let go at once instead of waiting forever. The writer's own open completes only once a reader
+// came, so any open seen before release() was a reader's.
 struct FifoWatch {
     std::string path;
-    std::atomic<bool> releasing{false}, opened{false};
+    std::unique_ptr<OpenWatch> watch;
     std::thread writer;
     explicit FifoWatch(const std::string &p) : path(p) {
         if (mkfifo(p.c_str(), 0644) != 0) return;
+        watch.reset(new OpenWatch(p));
         writer = std::thread([this] {
             int fd = open(path.c_str(), O_WRONLY);
-            if (!releasing) opened = true;
             if (fd >= 0) close(fd);
         });
     }
+    bool ready() const { return watch && watch->watching(); }
     bool release() {   // true when some reader opened the FIFO
-        if (writer.joinable()) {
-            releasing = true;
-            int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);   // lets the writer go
-            writer.join();
-            if (fd >= 0) close(fd);
-            unlink(path.c_str());
-        }
+        if (!writer.joinable()) return false;
+        bool opened = watch->opened();
+        int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);   // lets the writer go
+        writer.join();
+        if (fd >= 0) close(fd);
+        unlink(path.c_str());
         return opened;
     }
     ~FifoWatch() { release(); }
@@ -144,20 +172,32 @@ TEST_F(FilesTest, UserFileReadSizes) {
     put("empty.dat", "", 0);
     EXPECT_EQ(user_file_read("empty.dat", buf, 16), 0);
 
-    // A directory in place of the file reads nothing; bad arguments read nothing.
-    mkdir((user + "/dir.dat").c_str(), 0755);
-    EXPECT_EQ(user_file_read("dir.dat", buf, 16), 0);
-    EXPECT_EQ(buf[0], 'z');
-    // A FIFO is never opened (that would wait for a writer forever), here or as data.json. (Node's
-    // file system, where the web build's tests run, makes no FIFOs: EINVAL.)
-    int fifo = mkfifo((user + "/fifo.dat").c_str(), 0644);
-    if (fifo != 0 && errno == EINVAL) GTEST_SKIP() << "this file system makes no FIFOs";
-    ASSERT_EQ(fifo, 0);
-    mkdir("data", 0755);
-    ASSERT_EQ(mkfifo("data/data.json", 0644), 0);
-    EXPECT_EQ(user_file_read("fifo.dat", buf, 16), 0);
-    EXPECT_EQ(buf[0], 'z');
-    EXPECT_EQ(data_json_text(), "");
+    // A directory or a FIFO (whose opening would wait for a writer forever) in place of the file,
+    // here or as data.json, reads nothing and is never opened.
+    ASSERT_EQ(mkdir((user + "/dir.dat").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir("data", 0755), 0);
+    for (bool json_is_dir : {true, false}) {
+        SCOPED_TRACE(json_is_dir ? "data.json a directory" : "data.json a FIFO");
+        if (json_is_dir) {
+            ASSERT_EQ(mkdir("data/data.json", 0755), 0);
+        }
+        OpenWatch dir(user + "/dir.dat"), json_dir("data/data.json");
+        FifoWatch fifo(user + "/fifo.dat"), json_fifo(json_is_dir ? "" : "data/data.json");
+        ASSERT_TRUE(dir.watching() && fifo.ready() && json_dir.watching() == json_is_dir &&
+                    json_fifo.ready() != json_is_dir);
+        EXPECT_EQ(user_file_read("dir.dat", buf, 16), 0);
+        EXPECT_EQ(user_file_read("fifo.dat", buf, 16), 0);
+        EXPECT_EQ(buf[0], 'z');
+        EXPECT_EQ(data_json_text(), "");
+        EXPECT_FALSE(dir.opened()) << "the directory was opened";
+        EXPECT_FALSE(fifo.release()) << "the FIFO was opened";
+        if (json_is_dir) {
+            EXPECT_FALSE(json_dir.opened()) << "data.json was opened";
+            ASSERT_EQ(rmdir("data/data.json"), 0);
+        } else {
+            EXPECT_FALSE(json_fifo.release()) << "data.json was opened";
+        }
+    }
     EXPECT_EQ(user_file_read("exact.dat", nullptr, 16), 0);
     EXPECT_EQ(user_file_read("exact.dat", buf, -1), 0);
 }
@@ -334,8 +374,8 @@ TEST_F(FilesTest, DataJsonTextAndCatalogue) {
 }
 
 // Every loader that opens a file by name refuses a FIFO, a directory and a device named in its
-// place like a missing file, with its own message, and never opens the FIFO (that open would wait
-// for a writer forever and hang start-up).
+// place like a missing file, with its own message, and opens neither the FIFO (that open would
+// wait for a writer forever and hang start-up) nor the directory.
 TEST_F(FilesTest, LoadersRefuseWhatIsNotARegularFile) {
     mkdir("data", 0755);
     std::unique_ptr<SoundEngine> engine(SoundEngine::create(false));
@@ -364,10 +404,12 @@ TEST_F(FilesTest, LoadersRefuseWhatIsNotARegularFile) {
     ASSERT_EQ(symlink("/dev/null", "data/null.ogg"), 0);
     for (const auto &loader : loaders) {
         SCOPED_TRACE(loader.first);
-        for (const char *name : {"dir.ogg", "null.ogg"})
-            EXPECT_TRUE(loader.second(name, std::string("./data/") + name)) << name;
+        OpenWatch dir("data/dir.ogg");
         FifoWatch fifo("data/fifo.ogg");
-        EXPECT_TRUE(loader.second("fifo.ogg", "./data/fifo.ogg"));
+        ASSERT_TRUE(dir.watching() && fifo.ready());
+        for (const char *name : {"dir.ogg", "null.ogg", "fifo.ogg"})
+            EXPECT_TRUE(loader.second(name, std::string("./data/") + name)) << name;
+        EXPECT_FALSE(dir.opened()) << "the directory was opened";
         EXPECT_FALSE(fifo.release()) << "the FIFO was opened";
     }
 }

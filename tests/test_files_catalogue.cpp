@@ -125,14 +125,43 @@ TEST_F(CatalogueTest, NamesAreCaseSensitiveAndKindsShareOneNamespace) {
 }
 
 TEST_F(CatalogueTest, MissingOrBrokenCatalogue) {
-    // No data.json: every name is missing, nothing crashes.
+    // No data.json: one line names the file and the cause, however often the catalogue is asked
+    // for; every name is then missing, nothing crashes.
     AssetCache cache;
+    testing::internal::CaptureStderr();
     cache.create(data_catalogue(), data_dir());
+    data_catalogue();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "unable to read catalogue ./data/data.json: No such file or directory\n");
     testing::internal::CaptureStderr();
     EXPECT_EQ(cache.lookup("splat", kSample, -1, [](var &) { return 1; }), 0);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("unable to find sample splat\n"), std::string::npos);
     cache.destroy();
+
+    // Unusable files: a folder in its place, an empty file, a document that is no object. Each
+    // cause is told once, and a file that turns up later is read.
+    mkdir("data", 0755);
+    mkdir("data/data.json", 0755);
+    testing::internal::CaptureStderr();
+    data_catalogue();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "unable to read catalogue ./data/data.json: Is a directory\n");
+    rmdir("data/data.json");
+    for (const char *text : {"", "[1, 2]"}) {
+        d.data = var();
+        catalogue(text);
+        testing::internal::CaptureStderr();
+        data_catalogue();
+        data_catalogue();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  std::string("unable to read catalogue ./data/data.json: ") +
+                      (*text ? "no JSON object of assets\n" : "empty file\n"));
+    }
+    d.data = var();
+    catalogue(kCatalogue);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(data_catalogue().has("splat"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
     // A syntax error after the first entry keeps what was complete before it.
     catalogue("{\"splat\": {\"fname\": \"a.wav\"}, \"ball\": {\"fname\": ");

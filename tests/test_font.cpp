@@ -192,6 +192,14 @@ TEST(FontLoad, ByNameOnceMissingOnceAndShortLists) {
     CaptureStderr();
     EXPECT_EQ(font_load("short"), 2);   // a one-element list and a number where a list belongs
     log = GetCapturedStderr();
+    auto count = [&log](const std::string &line) {
+        size_t n = 0;
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) n++;
+        return n;
+    };
+    // Element access reports each element: past the list's end, and on the number.
+    EXPECT_EQ(count("IndexError: list index out of range\n"), 255u);
+    EXPECT_EQ(count("TypeError: 'number' object does not support '__get__'\n"), 256u);
     EXPECT_EQ(font_table->fonts[2].rects[0].h, 4);
     EXPECT_EQ(font_table->fonts[2].rects[1].w, 0);
     EXPECT_EQ(font_table->fonts[2].shapes[0].w, 0);

@@ -139,15 +139,30 @@ TEST(GfxCatalogue, TablesFullRefuseWithSlotZero) {
     EXPECT_EQ(gfx->tex_next, GFX_MAX_TEXTURES);
 }
 
-TEST(GfxCatalogue, ReadRectTakesNumbersOnly) {
+TEST(GfxCatalogue, ReadRectReadsEveryKindByElementAccess) {
     var r(VAR_DICT, {var("x"), var(1.5), var("y"), var(-2), var("w"), var("text"), var("h"), var(4)});
     GfxRect g = read_rect(r);
     EXPECT_EQ(g.x, 1.5f);
     EXPECT_EQ(g.y, -2);
     EXPECT_EQ(g.w, 0);   // a non-number reads as 0
     EXPECT_EQ(g.h, 4);
-    var none;
-    g = read_rect(none);
-    EXPECT_EQ(g.x, 0);
-    EXPECT_EQ(g.h, 0);
+    // Every kind through element access: a list gives its first element for each field, the
+    // scalar kinds a TypeError line per field and zeros.
+    var list(VAR_LIST, {var(5), var(6), var(7), var(8)});
+    g = read_rect(list);
+    EXPECT_EQ(g.x, 5);
+    EXPECT_EQ(g.h, 5);
+    for (const var &v : {var(), var(3), var("x: 1")}) {
+        SCOPED_TRACE(v.str());
+        var wrong = v;
+        CaptureStderr();
+        g = read_rect(wrong);
+        std::string log = GetCapturedStderr(), line = std::string("TypeError: '") +
+                                                      var_kind_name(v.type()) + "' object does not support '__get__'\n";
+        size_t lines = 0;
+        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) lines++;
+        EXPECT_EQ(lines, 4u) << log;
+        EXPECT_EQ(g.x, 0);
+        EXPECT_EQ(g.h, 0);
+    }
 }

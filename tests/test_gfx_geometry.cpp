@@ -134,9 +134,15 @@ TEST(GfxBox, NineThirdsWithCornersUpToTheBorder) {
     expect_rect(p[0].quad, 0, 0, 5, 8);
     EXPECT_EQ(p[1].quad.w, 0);
     expect_rect(p[2].quad, 5, 0, 5, 8);
-    gfx_box_parts(0, 0, 30, 30, -5, p);   // a negative border is no border
-    expect_rect(p[4].quad, 0, 0, 30, 30);
-    EXPECT_EQ(p[0].quad.w, 0);
+    gfx_box_parts(0, 0, 30, 30, -5, p);   // a negative border: corners of negative size, not clamped
+    expect_rect(p[0].quad, 0, 0, -5, -5);
+    expect_rect(p[1].quad, -5, 0, 40, -5);
+    expect_rect(p[4].quad, -5, -5, 40, 40);
+    expect_rect(p[8].quad, 35, 35, -5, -5);
+    gfx_box_parts(INT32_MAX, INT32_MIN, INT32_MAX, 10, INT32_MIN, p);   // sums beyond 32 bits
+    EXPECT_FLOAT_EQ(p[2].quad.x, 2.0f * INT32_MAX - (float)INT32_MIN);
+    EXPECT_FLOAT_EQ(p[1].quad.w, (float)INT32_MAX - 2.0f * INT32_MIN);
+    EXPECT_EQ(p[7].quad.y, 10);   // y + h - ch, with ch = INT32_MIN
 }
 
 TEST(GfxPremultiply, ColoursScaledByAlpha) {

@@ -1,6 +1,8 @@
 // Drawing read back from a real OpenGL window (Mesa under Xvfb): uploads, clipping, fills, text.
 #include <gtest/gtest.h>
 #include <GL/glu.h>
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 #include "gfx/mipmap.h"
@@ -41,7 +43,7 @@ static std::string img_entry(const char *tex, int w, int h) {
 // A 256 x 256 window whose canvas maps one to one onto its pixels, with a catalogue of test
 // pictures: "half" (4 x 4, premultiplication), "ramp" (64 x 64 colour ramp), "white" (8 x 8),
 // "thirds" (48 x 48, nine colours), "stripes" (64 x 64, columns 3 and 4 of every 8 white, the rest
-// black), a font on "sheet", and entries whose files or textures are missing.
+// black), a font on "sheet", and images and fonts whose files or textures are missing.
 struct Pixels : ::testing::Test {
     TempCatalogue cat{"{\"half\":" + img_entry("half_t", 4, 4) + ",\"half_t\":" + tex_entry("half.png", 4, 4) +
                       ",\"ramp\":" + img_entry("ramp_t", 64, 64) + ",\"ramp_t\":" + tex_entry("ramp.png", 64, 64) +
@@ -50,6 +52,7 @@ struct Pixels : ::testing::Test {
                       ",\"stripes\":" + img_entry("stripes_t", 64, 64) + ",\"stripes_t\":" + tex_entry("stripes.png", 64, 64) +
                       ",\"font\":" + font_entry_json("sheet") + ",\"sheet\":" + tex_entry("sheet.png", 64, 64) +
                       ",\"nofile\":" + img_entry("nofile_t", 8, 8) + ",\"nofile_t\":" + tex_entry("missing.png", 8, 8) +
+                      ",\"nofont\":" + font_entry_json("nofile_t") + ",\"nosheet\":" + font_entry_json("gone") +
                       ",\"lost\":" + img_entry("gone", 8, 8) + "}",
                       W, H};
     GlWindow win{W, H};
@@ -90,8 +93,7 @@ struct Pixels : ::testing::Test {
                 p[0] = p[1] = p[2] = x % 8 == 3 || x % 8 == 4 ? 255 : 0, p[3] = 255;
             }
         cat.write_png("stripes.png", 64, 64, px.data());
-        gfx_init(data_catalogue(), data_dir());
-        gfx_set_window(cat.d.width, cat.d.height);
+        gfx_init(data_catalogue(), data_dir());   // takes the window's size: no gfx_set_window here
         font_table_create(data_catalogue(), data_dir());
         gfx->view_w = W;
         gfx->view_h = H;
@@ -118,6 +120,38 @@ TEST_F(Pixels, UploadIsPremultiplied) {
     gfx_draw_img(img, 0, 0, 64, 64);   // blended onto black: the premultiplied colour shows as is
     EXPECT_RGB(20, 20, 128, 64, 0, 2);
     EXPECT_RGB(50, 20, 0, 0, 0, 0);
+}
+
+// Decoding ahead changes nothing a load shows: the same lines in the same order (numbers aside:
+// times and GL names), the same slots and texels. A missing file still fails at its load, and a
+// name the catalogue lacks is not added to it.
+TEST_F(Pixels, DecodedAheadLoadsAsBefore) {
+    REQUIRE_WINDOW(win);
+    auto load_all = [] {
+        return std::vector<int32_t>{gfx_img_load("half"), gfx_img_load("nofile"), gfx_tex_load("ramp_t")};
+    };
+    auto no_digits = [](std::string s) {
+        s.erase(std::remove_if(s.begin(), s.end(), ::isdigit), s.end());
+        return s;
+    };
+    GetCapturedStderr();
+    CaptureStderr();
+    std::vector<int32_t> slots = load_all();
+    std::string plain = GetCapturedStderr();
+    gfx_init(data_catalogue(), data_dir());   // a new context: every name loads again
+    int64_t keys = data_catalogue().len();
+    for (const char *name : {"half", "nofile", "ramp_t", "ghost"})
+        gfx_tex_decode_ahead(data_catalogue(), data_dir(), name);
+    EXPECT_EQ(data_catalogue().len(), keys);
+    CaptureStderr();
+    EXPECT_EQ(load_all(), slots);
+    EXPECT_EQ(no_digits(GetCapturedStderr()), no_digits(plain));
+    CaptureStderr();   // for TearDown
+    uint8_t tex[4 * 4 * 4];
+    glBindTexture(GL_TEXTURE_2D, gfx->texs[gfx->imgs[slots[0]].tex].gl);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex);
+    const uint8_t left[4] = {128, 64, 0, 128}, clear[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 16; i++) EXPECT_EQ(0, memcmp(&tex[i * 4], (i % 4) < 2 ? left : clear, 4)) << i;
 }
 
 // The chain built here against GLU's: the same random pictures uploaded both ways read back equal at
@@ -202,6 +236,15 @@ TEST_F(Pixels, BoxKeepsCornersAndStretchesTheMiddle) {
         }
     EXPECT_FALSE(lit(9, 50));
     EXPECT_FALSE(lit(130, 50));
+
+    // A negative border: mirrored corners and wider edges reach 4 pixels beyond every side.
+    gfx_draw_box(img, 160, 10, 40, 40, -4);
+    for (int xy : {157, 202}) {
+        EXPECT_TRUE(lit(xy, 30)) << xy;
+        EXPECT_TRUE(lit(180, xy - 150)) << xy;
+    }
+    EXPECT_FALSE(lit(155, 30));
+    EXPECT_FALSE(lit(204, 30));
 }
 
 TEST_F(Pixels, FillRectColourAndTint) {
@@ -235,21 +278,68 @@ TEST_F(Pixels, FillRectColourAndTint) {
     EXPECT_RGB(220, 50, 80, 80, 64, 1);
 }
 
-TEST_F(Pixels, MissingPicturesDrawNothing) {
+// Pixels lit inside and outside the rectangle (x, y, w, h).
+static void count_lit(int x, int y, int w, int h, size_t &in, size_t &out) {
+    std::vector<uint8_t> all(W * H * 4);
+    glFinish();
+    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
+    in = out = 0;
+    for (int py = 0; py < H; py++)
+        for (int px = 0; px < W; px++) {
+            const uint8_t *p = &all[((H - 1 - py) * W + px) * 4];
+            bool inside = px >= x && px < x + w && py >= y && py < y + h;
+            if (p[0] + p[1] + p[2] > 0) (inside ? in : out)++;
+        }
+}
+
+// An image or font whose texture file did not load draws untextured quads in the current colour
+// (GL name 0); images without a texture entry, missing images and slots out of range draw nothing.
+TEST_F(Pixels, MissingFilesDrawInTheCurrentColourMissingEntriesNothing) {
     REQUIRE_WINDOW(win);
-    for (const char *name : {"nofile", "lost", "ghost"}) {
+    for (const char *name : {"lost", "ghost"}) {
         int32_t img = gfx_img_load(name);
         gfx_draw_img(img, 0, 0, 200, 200);
         gfx_draw_img_part(img, 0, 0, 1, 1, 0, 0, 200, 200);
         gfx_draw_box(img, 0, 0, 200, 200, 10);
     }
     gfx_draw_img(4000, 0, 0, 100, 100);
-    gfx_draw_tex(0, 0);
-    std::vector<uint8_t> all(W * H * 4);
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
-    size_t lit_bytes = 0;
-    for (size_t i = 0; i < all.size(); i += 4) lit_bytes += all[i] + all[i + 1] + all[i + 2] > 0;
-    EXPECT_EQ(lit_bytes, 0u);
+    font_draw(font_load("nosheet"), "ABC", 0, 0, 0, -1);
+    size_t in = 0, out = 0;
+    count_lit(0, 0, 0, 0, in, out);
+    EXPECT_EQ(out, 0u);
+
+    int32_t nofile = gfx_img_load("nofile");
+    gfx_color(255, 128, 0, 255);
+    gfx_draw_img(nofile, 10, 10, 30, 20);
+    count_lit(10, 10, 30, 20, in, out);
+    EXPECT_EQ(in, 30u * 20u);
+    EXPECT_EQ(out, 0u);
+    EXPECT_RGB(25, 20, 255, 128, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gfx_draw_img_part(nofile, 0.5f, 0, 0.5f, 1, 50, 10, 10, 10);
+    gfx_draw_box(nofile, 100, 10, 40, 40, 8);
+    count_lit(50, 10, 10, 10, in, out);
+    EXPECT_EQ(in, 100u);
+    count_lit(100, 10, 40, 40, in, out);
+    EXPECT_EQ(in, 1600u);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gfx_translate(-700, 0);   // the preview square sits at x 800
+    gfx_draw_tex(0, 60);
+    gfx_translate(700, 0);
+    count_lit(100, 60, 100, 100, in, out);
+    EXPECT_EQ(in, 100u * 100u);
+    EXPECT_EQ(out, 0u);
+
+    // Glyphs: the 8 x 8 block of each, 1 right and 2 down of the pen, in the current colour.
+    glClear(GL_COLOR_BUFFER_BIT);
+    gfx_color(0, 255, 0, 255);
+    font_draw(font_load("nofont"), "A B", 10, 20, 0, -1);
+    gfx_color(255, 255, 255, 255);
+    count_lit(11, 22, 28, 8, in, out);
+    EXPECT_EQ(in, 2u * 64u);
+    EXPECT_EQ(out, 0u);
+    EXPECT_RGB(14, 25, 0, 255, 0, 0);
+    EXPECT_RGB(34, 25, 0, 255, 0, 0);
 }
 
 TEST_F(Pixels, TextLightsWhereTheCaretSays) {

@@ -262,35 +262,54 @@ TEST(GuiContainer, RemoveClearsTrackingAndIgnoresStrangers) {
     EXPECT_EQ(0, root.content_h);
 }
 
-// Every way a widget leaves the tree clears the TAB links to it from anywhere under the same root
-// (a freed widget would be focused by the next TAB); links to widgets that stay are kept.
+// Every way a widget leaves the tree, a leaf or a container, clears the TAB links to it held by
+// leaves and by containers (the root included) anywhere under the same root: a freed widget would
+// be focused by the next TAB. Links to widgets that stay are kept and still work.
 TEST(GuiContainer, LeavingTheTreeClearsTabLinksToIt) {
-    struct Way { const char *name; void (*leave)(Container &root, Container *right, Table *table, Widget *b); };
-    const Way ways[] = {
-        {"removed", [](Container &, Container *, Table *t, Widget *b) { t->remove(b); }},
-        {"its container removed", [](Container &root, Container *right, Table *, Widget *) { root.remove(right); }},
-        {"its table cleared", [](Container &, Container *, Table *t, Widget *) { t->clear(); }},
-        {"its table's container cleared", [](Container &, Container *right, Table *, Widget *) { right->clear(); }},
-    };
-    for (const Way &way : ways) {
+    // root: left (a), keeper, outer (right (table (b))), c
+    struct Tree {
         Container root;
-        Container *left = root.add(new Container);
-        Probe *a = left->add(new Probe(0, 0, 10, 10));
-        Container *right = root.add(new Container);
-        Table *table = right->add(new Table);
-        Probe *b = table->add_cell(new Probe(0, 0, 10, 10));
-        Probe *c = root.add(new Probe(20, 0, 10, 10));
-        a->next = b;
-        c->next = b;
-        b->next = a;
-        left->next = a;
-        a->focus();
-        way.leave(root, right, table, b);
-        ASSERT_EQ(nullptr, a->next) << way.name;
-        EXPECT_EQ(nullptr, c->next) << way.name;
-        EXPECT_EQ(a, left->next) << way.name;
-        send(root, key(KEY_TAB));
-        EXPECT_TRUE(a->focused) << way.name;
+        Container *left, *keeper, *outer, *right;
+        Table *table;
+        Probe *a, *b, *c;
+    };
+    using Leave = void (*)(Tree &t, Widget *gone);
+    const std::pair<const char *, Leave> ways[] = {
+        {"removed", [](Tree &t, Widget *gone) { (gone == t.b ? t.table : t.right)->remove(gone); }},
+        {"its container cleared", [](Tree &t, Widget *gone) { gone == t.b ? t.table->clear() : t.right->clear(); }},
+        {"an ancestor removed", [](Tree &t, Widget *) { t.root.remove(t.outer); }},
+        {"an ancestor cleared", [](Tree &t, Widget *) { t.outer->clear(); }},
+    };
+    for (bool leaf : {true, false}) {
+        for (const auto &way : ways) {
+            SCOPED_TRACE(std::string(leaf ? "a leaf " : "a container ") + way.first);
+            Tree t;
+            t.left = t.root.add(new Container);
+            t.a = t.left->add(new Probe(0, 0, 10, 10));
+            t.keeper = t.root.add(new Container);
+            t.outer = t.root.add(new Container);
+            t.right = t.outer->add(new Container);
+            t.table = t.right->add(new Table);
+            t.b = t.table->add_cell(new Probe(0, 0, 10, 10));
+            t.c = t.root.add(new Probe(20, 0, 10, 10));
+            Widget *gone = leaf ? (Widget *)t.b : t.table;
+            t.a->next = t.left->next = t.root.next = gone;
+            t.b->next = t.table->next = t.a;   // held inside what leaves: gone with it
+            t.c->next = t.a;
+            t.keeper->next = t.c;
+            way.second(t, gone);
+            ASSERT_EQ(nullptr, t.a->next);
+            ASSERT_EQ(nullptr, t.left->next);
+            ASSERT_EQ(nullptr, t.root.next);
+            EXPECT_EQ(t.a, t.c->next);
+            EXPECT_EQ(t.c, t.keeper->next);
+            t.c->focus();
+            send(t.root, key(KEY_TAB));
+            EXPECT_TRUE(t.a->focused);
+            send(t.root, key(KEY_TAB));   // no link left on the focus path: the focus stays
+            EXPECT_TRUE(t.a->focused);
+            EXPECT_EQ(t.left, t.root.focus_child);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -138,53 +139,55 @@ TEST(JsonParser, EventOrder)
         EXPECT_TRUE(parse(t, true, 16, no_callback).ended) << t;
 }
 
+// A failure from every state: the text, the byte that fails and the error code it sets.
+struct StateError { const char* text; int at; int error; };
+const StateError kStateErrors[] = {
+    {"]", 0, JSON_E_UNBALANCED_COLLECTION},      // start, bracket
+    {"x", 0, JSON_E_INVALID_CHAR},               // start
+    {"1", 0, JSON_E_INVALID_CHAR},               // top-level scalar
+    {"\"s\"", 0, JSON_E_INVALID_CHAR},
+    {"true", 0, JSON_E_INVALID_CHAR},
+    {"[1]x", 3, JSON_E_INVALID_CHAR},            // after-value
+    {"{1", 1, JSON_E_EXPECTED_KEY},              // object-open
+    {"{\"a\":1,}", 7, JSON_E_EXPECTED_KEY},      // key
+    {"{\"a\" 1", 5, JSON_E_EXPECTED_COLON},      // colon
+    {"{\"a\":}", 5, JSON_E_INVALID_CHAR},        // value
+    {"[,", 1, JSON_E_UNBALANCED_COLLECTION},     // array-open
+    {"[1,]", 3, JSON_E_INVALID_CHAR},            // value after ','
+    {"[\"a\tb\"]", 3, JSON_E_INVALID_CHAR},      // string: tab
+    {"[\"a\nb\"]", 3, JSON_E_INVALID_CHAR},
+    {"[\"\\x\"]", 3, JSON_E_INVALID_ESCAPE_SEQUENCE},
+    {"[\"\\u12g4\"]", 6, JSON_E_INVALID_UNICODE_SEQUENCE},
+    {"[\"\\ud800x\"]", 8, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 1
+    {"[\"\\ud800\\n\"]", 9, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 2
+    {"[\"\\ud800\\u0041\"]", 13, JSON_E_INVALID_UNICODE_SEQUENCE}, // not a low surrogate
+    {"[\"\\udc00\"]", 7, JSON_E_INVALID_UNICODE_SEQUENCE}, // lone low surrogate
+    {"[-]", 2, JSON_E_INVALID_NUMBER},           // minus
+    {"[01]", 2, JSON_E_INVALID_NUMBER},          // zero
+    {"[0e1]", 2, JSON_E_INVALID_NUMBER},
+    {"[12a]", 3, JSON_E_INVALID_NUMBER},         // integer
+    {"[1.5.]", 4, JSON_E_INVALID_NUMBER},        // fraction
+    {"[1e]", 3, JSON_E_INVALID_NUMBER},          // exponent
+    {"[1e+]", 4, JSON_E_INVALID_NUMBER},         // exponent sign
+    {"[1e5/**/]", 4, JSON_E_INVALID_NUMBER},     // exponent digits: no comment
+    {"[1/**/2]", 6, JSON_E_INVALID_CHAR},        // a comment ends a number: after-value
+    {"{\"a\":1/**/2}", 10, JSON_E_INVALID_CHAR},
+    {"[1.x]", 3, JSON_E_INVALID_CHAR},           // fraction start
+    {"[+1]", 1, JSON_E_UNBALANCED_COLLECTION},   // array-open
+    {"[1,+1]", 3, JSON_E_INVALID_CHAR},          // value
+    {"[tru]", 4, JSON_E_INVALID_KEYWORD},
+    {"[tru/**/e]", 4, JSON_E_INVALID_KEYWORD},
+    {"[True]", 1, JSON_E_UNBALANCED_COLLECTION},
+    {"[nul1]", 4, JSON_E_INVALID_KEYWORD},
+    {"[/x", 2, JSON_E_INVALID_CHAR},             // comment start
+    {"[1}", 2, JSON_E_UNBALANCED_COLLECTION},
+    {"{\"a\":1]", 6, JSON_E_UNBALANCED_COLLECTION},
+    {"[1]\x01", 3, JSON_E_INVALID_CHAR},         // invalid class
+};
+
 TEST(JsonParser, ErrorCodesByState)
 {
-    struct Case { const char* text; int at; int error; };
-    const Case cases[] = {
-        {"]", 0, JSON_E_UNBALANCED_COLLECTION},      // start, bracket
-        {"x", 0, JSON_E_INVALID_CHAR},               // start
-        {"1", 0, JSON_E_INVALID_CHAR},               // top-level scalar
-        {"\"s\"", 0, JSON_E_INVALID_CHAR},
-        {"true", 0, JSON_E_INVALID_CHAR},
-        {"[1]x", 3, JSON_E_INVALID_CHAR},            // after-value
-        {"{1", 1, JSON_E_EXPECTED_KEY},              // object-open
-        {"{\"a\":1,}", 7, JSON_E_EXPECTED_KEY},      // key
-        {"{\"a\" 1", 5, JSON_E_EXPECTED_COLON},      // colon
-        {"{\"a\":}", 5, JSON_E_INVALID_CHAR},        // value
-        {"[,", 1, JSON_E_UNBALANCED_COLLECTION},     // array-open
-        {"[1,]", 3, JSON_E_INVALID_CHAR},            // value after ','
-        {"[\"a\tb\"]", 3, JSON_E_INVALID_CHAR},      // string: tab
-        {"[\"a\nb\"]", 3, JSON_E_INVALID_CHAR},
-        {"[\"\\x\"]", 3, JSON_E_INVALID_ESCAPE_SEQUENCE},
-        {"[\"\\u12g4\"]", 6, JSON_E_INVALID_UNICODE_SEQUENCE},
-        {"[\"\\ud800x\"]", 8, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 1
-        {"[\"\\ud800\\n\"]", 9, JSON_E_INVALID_UNICODE_SEQUENCE}, // surrogate 2
-        {"[\"\\ud800\\u0041\"]", 13, JSON_E_INVALID_UNICODE_SEQUENCE}, // not a low surrogate
-        {"[\"\\udc00\"]", 7, JSON_E_INVALID_UNICODE_SEQUENCE}, // lone low surrogate
-        {"[-]", 2, JSON_E_INVALID_NUMBER},           // minus
-        {"[01]", 2, JSON_E_INVALID_NUMBER},          // zero
-        {"[0e1]", 2, JSON_E_INVALID_NUMBER},
-        {"[12a]", 3, JSON_E_INVALID_NUMBER},         // integer
-        {"[1.5.]", 4, JSON_E_INVALID_NUMBER},        // fraction
-        {"[1e]", 3, JSON_E_INVALID_NUMBER},          // exponent
-        {"[1e+]", 4, JSON_E_INVALID_NUMBER},         // exponent sign
-        {"[1e5/**/]", 4, JSON_E_INVALID_NUMBER},     // exponent digits: no comment
-        {"[1/**/2]", 6, JSON_E_INVALID_CHAR},        // a comment ends a number: after-value
-        {"{\"a\":1/**/2}", 10, JSON_E_INVALID_CHAR},
-        {"[1.x]", 3, JSON_E_INVALID_CHAR},           // fraction start
-        {"[+1]", 1, JSON_E_UNBALANCED_COLLECTION},   // array-open
-        {"[1,+1]", 3, JSON_E_INVALID_CHAR},          // value
-        {"[tru]", 4, JSON_E_INVALID_KEYWORD},
-        {"[tru/**/e]", 4, JSON_E_INVALID_KEYWORD},
-        {"[True]", 1, JSON_E_UNBALANCED_COLLECTION},
-        {"[nul1]", 4, JSON_E_INVALID_KEYWORD},
-        {"[/x", 2, JSON_E_INVALID_CHAR},             // comment start
-        {"[1}", 2, JSON_E_UNBALANCED_COLLECTION},
-        {"{\"a\":1]", 6, JSON_E_UNBALANCED_COLLECTION},
-        {"[1]\x01", 3, JSON_E_INVALID_CHAR},         // invalid class
-    };
-    for (const Case& c : cases) {
+    for (const StateError& c : kStateErrors) {
         Outcome r = parse(c.text);
         EXPECT_EQ(r.failed_at, c.at) << c.text;
         EXPECT_EQ(r.error, c.error) << c.text;
@@ -209,28 +212,6 @@ TEST(JsonParser, ErrorCodesByState)
         EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_INVALID_CHAR) << bad;
         EXPECT_FALSE(JSON_parser_char(jc, '"'));
         EXPECT_EQ(r.events, "[ ") << bad;
-        JSON_parser_delete(jc);
-    }
-
-    // A failure sticks: what follows is refused without a look, and the error code stays. Fed on,
-    // each of these texts would otherwise reach a state no text leads to (an escape buffer that
-    // does not start with "\u", a scalar still pending at a bracket).
-    for (const char* text : {"[\"\\u12g34\"]", "[\"\\q\\u0041\"]", "[1x.5]", "{\"a\"x:[]}"}) {
-        Outcome r;
-        JSON_parser jc = recording_parser(r);
-        std::string t = text;
-        size_t first = JSON_parser_chars(jc, t.data(), t.size());
-        ASSERT_LT(first, t.size()) << text;
-        int error = JSON_parser_get_error(jc);
-        std::string events = r.events;
-        for (size_t i = first; i < t.size(); i++) EXPECT_FALSE(JSON_parser_char(jc, (unsigned char)t[i])) << text;
-        EXPECT_EQ(JSON_parser_chars(jc, "[]", 2), 0u);
-        EXPECT_FALSE(JSON_parser_end(jc));
-        EXPECT_EQ(JSON_parser_get_error(jc), error) << text;
-        EXPECT_EQ(r.events, events) << text;
-        EXPECT_TRUE(JSON_parser_reset(jc)); // a reset starts afresh
-        EXPECT_EQ(JSON_parser_chars(jc, "[2]", 3), 3u);
-        EXPECT_TRUE(JSON_parser_end(jc));
         JSON_parser_delete(jc);
     }
 }
@@ -262,10 +243,13 @@ TEST(JsonParser, NumbersAndComments)
         "{ k:k i:1 k:l [ i:2 ] } ");
     EXPECT_EQ(parse("[/***/1/* ** / */]").events, "[ i:1 ] ");
     EXPECT_EQ(parse("[\"a\"/**/,true/**/]").events, "[ s:a t ] ");
-    // Floats as text, without the white space that ended them; strings keep theirs.
-    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25/**/, 7, \"a \"]", true, 16, floats_as_text).events,
-        "[ f:'1.5' f:'2e3' f:'3000000000' f:'-0.25' i:7 s:a  ] ");
-    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0' } ");
+    // Floats as text: the buffer as it stands, with the white space that followed the number.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 7, \"a \"]", true, 16, floats_as_text).events,
+        "[ f:'1.5 ' f:'2e3\n' f:'3000000000\t' f:'-0.25 ' i:7 s:a  ] ");
+    EXPECT_EQ(parse("{\"k\":1.0\r\n}", true, 16, floats_as_text).events, "{ k:k f:'1.0\r\n' } ");
+    // Converted, the same texts give their numbers.
+    EXPECT_EQ(parse("[1.5 ,2e3\n, 3000000000\t, -0.25 /**/, 1.0\r\n]").events,
+        "[ f:1.5 f:2000 f:3e+09 f:-0.25 f:1 ] ");
 }
 
 TEST(JsonParser, StringsAndUnicode)
@@ -388,6 +372,97 @@ TEST(JsonParser, CallerMemoryFunctions)
     EXPECT_EQ(allocs + frees, 0);
 }
 
+// ---- Recovery: what a parser does after a reset or a failure, from every state it can be in ----
+
+namespace {
+
+// Feeds text one byte at a time (bulk false) or through JSON_parser_chars; the bytes accepted.
+size_t feed_text(JSON_parser jc, const std::string& text, bool bulk)
+{
+    if (bulk) return JSON_parser_chars(jc, text.data(), text.size());
+    size_t i = 0;
+    while (i < text.size() && JSON_parser_char(jc, (unsigned char)text[i])) i++;
+    return i;
+}
+
+const char* path_name(bool bulk) { return bulk ? "JSON_parser_chars" : "JSON_parser_char"; }
+
+} // namespace
+
+// A reset after every prefix of a text that passes through every state (comments, escapes, both
+// halves of a surrogate pair, every part of a number, literals, keys) leaves nothing behind: no
+// pending escape, surrogate, comment, scalar, buffer byte or nesting.
+TEST(JsonParserRecovery, ResetInEveryState)
+{
+    const std::string text = "/*c**/{\"k\\\\\\ud83d\\ude00\": [-0.5e+1, 10, 0, 1., 2E-3, \"\\u00e9\\/\", "
+                             "true, false, null, {}, []], \"m\": {\"n\": 1}}";
+    ASSERT_TRUE(parse(text).ended);
+    const std::string fresh = "[\"\\u00e9x\", 7, {\"k\": 1}]";
+    for (size_t cut = 0; cut <= text.size(); cut++) {
+        for (bool bulk_before : {false, true}) {
+            for (bool bulk_after : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "reset after \"" << text.substr(0, cut) << "\" fed by "
+                    << path_name(bulk_before) << ", then fed by " << path_name(bulk_after));
+                Outcome r;
+                JSON_config config;
+                init_JSON_config(&config);
+                config.callback = record;
+                config.callback_ctx = &r;
+                config.allow_comments = 1;
+                JSON_parser jc = JSON_parser_new(&config);
+                ASSERT_EQ(feed_text(jc, text.substr(0, cut), bulk_before), cut);
+                ASSERT_TRUE(JSON_parser_reset(jc));
+                r.events.clear();
+                EXPECT_EQ(feed_text(jc, fresh, bulk_after), fresh.size());
+                EXPECT_TRUE(JSON_parser_end(jc));
+                EXPECT_EQ(r.events, "[ s:\xc3\xa9x i:7 { k:k i:1 } ] ");
+                EXPECT_EQ(JSON_parser_get_error(jc), JSON_E_NONE);
+                JSON_parser_delete(jc);
+            }
+        }
+    }
+}
+
+// A failure in every state, reached through either feeding path, sticks whichever path feeds more:
+// nothing more is accepted or sent, the error code stays, and the text cannot end. A reset starts
+// afresh. Fed on, some texts would otherwise reach a state no text leads to (an escape buffer that
+// does not start with "\u", a scalar still pending at a bracket).
+TEST(JsonParserRecovery, FailureInEveryStateSticks)
+{
+    std::vector<StateError> cases(std::begin(kStateErrors), std::end(kStateErrors));
+    for (const char* text : {"[\"\\u12g34\"]", "[\"\\q\\u0041\"]", "[1x.5]", "{\"a\"x:[]}"})
+        cases.push_back({text, -1, -1});   // where and how they fail is ErrorCodesByState's business
+    for (const StateError& c : cases) {
+        for (bool bulk_before : {false, true}) {
+            for (bool bulk_after : {false, true}) {
+                SCOPED_TRACE(testing::Message() << c.text << ": failed through " << path_name(bulk_before)
+                    << ", then fed by " << path_name(bulk_after));
+                Outcome r;
+                JSON_parser jc = recording_parser(r);
+                const std::string text = c.text;
+                size_t failed = feed_text(jc, text, bulk_before);
+                ASSERT_LT(failed, text.size());
+                int error = JSON_parser_get_error(jc);
+                const std::string events = r.events;
+                const std::string more = text.substr(failed) + " [1, \"s\"] ]}";
+                if (bulk_after) {
+                    EXPECT_EQ(JSON_parser_chars(jc, more.data(), more.size()), 0u);
+                } else {
+                    for (char ch : more) EXPECT_FALSE(JSON_parser_char(jc, (unsigned char)ch)) << ch;
+                }
+                EXPECT_FALSE(JSON_parser_end(jc));
+                EXPECT_EQ(JSON_parser_get_error(jc), error);
+                EXPECT_EQ(r.events, events);
+                EXPECT_TRUE(JSON_parser_reset(jc));
+                EXPECT_EQ(feed_text(jc, "[2]", bulk_after), 3u);
+                EXPECT_TRUE(JSON_parser_end(jc));
+                EXPECT_EQ(r.events, events + "[ i:2 ] ");
+                JSON_parser_delete(jc);
+            }
+        }
+    }
+}
+
 TEST(JsonParse, TreeShape)
 {
     var d;
@@ -409,7 +484,7 @@ TEST(JsonParse, TreeShape)
     EXPECT_EQ(d["a2"].str(), "second");
 
     var s;
-    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10, 3000000000]";
+    const char* scalars = "[\"\\u00e9\", \"a\\u0000b\", \"\xe2\x82\xac\", 1e10 , 3000000000\n]";
     ASSERT_EQ(json_parse(s, scalars, (int)strlen(scalars)), 0);
     EXPECT_EQ(s[0].str(), "\xc3\xa9");
     EXPECT_EQ(s[1].str(), "a");
@@ -477,4 +552,39 @@ TEST(JsonParse, EmptyTextAndZeroByte)
     CaptureStderr();
     EXPECT_EQ(json_parse(out, "[1,\0 2]", 7), 1); // cut inside the list
     EXPECT_EQ(GetCapturedStderr(), "JSON_parser_end: syntax error\n");
+}
+
+// Equal numbers of one document (true and false among them) are values of their own: whatever a
+// caller does to one, through the handle or its object, leaves the others as they were.
+TEST(JsonParse, EqualNumbersNeverShareAnObject)
+{
+    const struct {
+        const char* name;
+        void (*change)(var& h);
+    } ops[] = {
+        {"__setnum__", [](var& h) { h.get()->__setnum__(7); }},
+        {"__setstr__", [](var& h) { h.get()->__setstr__("7"); }},
+        {"set", [](var& h) { h.set(0, var(7)); }},
+        {"del", [](var& h) { h.del(0); }},
+        {"element assignment", [](var& h) { h[0] = var(7); }},
+        {"append", [](var& h) { h.append(var(7)); }},
+        {"assignment", [](var& h) { h = var(7); }},
+    };
+    const char* text = "{\"a\":5,\"b\":5,\"c\":[5,1,0],\"t\":true,\"one\":1,\"f\":false,\"zero\":0}";
+    // Each pair: the value changed, then every other value equal to it before.
+    const std::vector<std::vector<std::string>> pairs = {{"a", "b", "c0"}, {"t", "one", "c1"}, {"one", "t"},
+                                                         {"f", "zero", "c2"}, {"zero", "f"}};
+    for (const auto& op : ops) {
+        for (const auto& names : pairs) {
+            SCOPED_TRACE(std::string(op.name) + " on " + names[0]);
+            var doc;
+            ASSERT_EQ(json_parse(doc, text, (int)strlen(text)), 0);
+            auto at = [&](const std::string& n) -> var& { return n[0] == 'c' ? doc["c"][n[1] - '0'] : doc[n]; };
+            double before = at(names[0]).num();
+            CaptureStderr();
+            op.change(at(names[0]));
+            GetCapturedStderr();
+            for (size_t i = 1; i < names.size(); i++) EXPECT_EQ(at(names[i]).num(), before) << names[i];
+        }
+    }
 }

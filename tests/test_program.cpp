@@ -1,5 +1,6 @@
 // The real program under X: window size, pace, Ctrl+Q as a real key event, SIGTERM, the window
-// manager's close request, start-up lines, and a clear end when no window can be opened.
+// manager's close request, start-up lines, and a clear end when no window can be opened. And the
+// installed program's data folder, under a prefix of the test's own.
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -145,4 +146,33 @@ TEST(Program, EndsWithAMessageWhenNoWindowCanBeOpened) {
     EXPECT_NE(err.find("trying w/o fullscreen ...\n"), std::string::npos);
     EXPECT_NE(err.find("no window could be opened"), std::string::npos);
     EXPECT_EQ(err.find("sizeof(game)"), std::string::npos);
+}
+
+// The installed program reads the data folder that sits at its install place relative to its own
+// executable, under any prefix, whichever way it is started: from a folder holding a data/ of its
+// own, through a link to the program from another folder, through a link to the prefix. It names
+// the folder (with no ".." steps) before it looks for a window, so no display is needed.
+TEST(Program, InstalledProgramFindsTheDataBesideIt) {
+    std::string installed = std::string(GLITZ_BINARY_DIR) + "/installed/glitzfall";
+    if (access(installed.c_str(), X_OK) != 0) GTEST_SKIP() << "needs the installed program's build";
+    const std::string bindir = GLITZ_INSTALL_BINDIR, datadir = GLITZ_INSTALL_DATADIR;
+    if (bindir[0] == '/' || datadir[0] == '/') GTEST_SKIP() << "install folders outside the prefix";
+    TempDir prefix;
+    ASSERT_TRUE(prefix.make("glitz_prefix"));
+    const std::string bin = prefix.path + "/" + bindir, data = prefix.path + "/" + datadir;
+    ASSERT_EQ(shell("mkdir -p '" + bin + "' '" + data + "' '" + prefix.path + "/elsewhere' && cp '" + installed +
+                    "' '" + bin + "/' && echo ok"), "ok");
+    ASSERT_NO_FATAL_FAILURE(write_file(data + "/data.json", "{}", 2));
+    ASSERT_EQ(symlink((bin + "/glitzfall").c_str(), (prefix.path + "/elsewhere/glitz").c_str()), 0);
+    ASSERT_EQ(symlink(prefix.path.c_str(), (prefix.path + "/elsewhere/prefix").c_str()), 0);
+    for (const std::string &start : {bin + "/glitzfall", prefix.path + "/elsewhere/glitz",
+                                     prefix.path + "/elsewhere/prefix/" + bindir + "/glitzfall"}) {
+        SCOPED_TRACE(start);
+        Program p(":987");   // no such display: the run ends after start-up has named its folders
+        p.program = start;
+        ASSERT_TRUE(p.ready);
+        ASSERT_TRUE(p.start());
+        EXPECT_EQ(p.wait_exit(20), 1) << p.err();
+        EXPECT_NE(p.out().find("\ndata folder: " + data + "\n"), std::string::npos) << p.out();
+    }
 }

@@ -116,6 +116,7 @@ struct GameProcess {
     pid_t pid = -1;
     bool ready = false;   // the folder and its data are in place
     std::string audio_driver = "dummy";   // SDL_AUDIODRIVER for the run
+    std::string program = program_path();   // the executable to start
 
     // data: a data directory to link as ./data, or null for a data/data.json holding "{}".
     GameProcess(const char *disp, const char *data) : display(disp ? disp : "") {
@@ -136,11 +137,11 @@ struct GameProcess {
         }
     }
 
-    // Starts glitzfall with the display (the tests' own one held open first), the home, no APPDATA
+    // Starts the program with the display (the tests' own one held open first), the home, no APPDATA
     // or XDG_DATA_HOME, the audio driver (SDL's disk driver writes to audio.raw in the folder) and
     // the tick report on; asan_options are added to ASAN_OPTIONS.
     bool start(const char *asan_options) {
-        std::string bin = program_path();
+        const std::string &bin = program;
         if (test_display() && display == test_display() && !hold_display()) return false;
         fflush(nullptr);
         pid = fork();

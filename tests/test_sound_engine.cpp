@@ -266,27 +266,46 @@ TEST_F(EngineTest, OggDecodesWholeOrStreamedToTheSameTone) {
     }
 }
 
-// Many channels are mixed down by Vorbis order (L C R, surrounds after the fronts, LFE last),
-// whole and streamed alike.
-TEST_F(EngineTest, MultichannelOggIsMixedDownByVorbisOrder) {
+// Every channel of every count from 1 to 8, alone in its file, goes to its speaker's side: Ogg
+// Vorbis by Vorbis order (whole and streamed alike), a plain WAV file (no channel mask) by the
+// order of the mask bits. Left and right go to their sides, a centre to both and a surround to its
+// side at -3 dB, the LFE nowhere; a single channel plays on both sides in full.
+TEST_F(EngineTest, EveryChannelOfOneToEightIsMixedDownByItsSpeaker) {
+    // Speakers: M mono, L R left and right, C centre, l r surround left and right, E LFE. Vorbis I
+    // (section 4.3.9) orders; the WAVE_FORMAT_EXTENSIBLE mask bits FL FR FC LFE BL BR FLC FRC.
+    const char *const kVorbis[8] = {"M", "LR", "LCR", "LRlr", "LCRlr", "LCRlrE", "LCRlrCE", "LCRlrlrE"};
+    const char *const kWavMask = "LRCElrLR";
     const double side = 0.70710678;
-    struct Case { int channels, tone; double left, right; } cases[] = {
-        {3, 2, 0, 1}, {6, 2, 0, 1}, {6, 1, side, side}, {4, 2, side, 0}, {8, 6, 0, side}};
-    for (const Case &c : cases) {
-        std::string path = file("many.ogg", make_ogg(22050, c.channels, 441.0, 0.5, 0.5, c.tone));
-        for (int64_t threshold : {int64_t(1) << 30, int64_t(0)}) {
-            SCOPED_TRACE(testing::Message() << c.channels << " channels, tone in " << c.tone
-                                            << (threshold ? ", whole" : ", streamed"));
-            e->stream_threshold = threshold;
-            SoundSource *s = e->add_source(path.c_str());
-            ASSERT_TRUE(s);
-            VoiceId v = e->play(s, false, false, true);
-            std::vector<int16_t> out = render(22050);
-            for (int k = 0; k < 2; k++) {
-                double want = (k ? c.right : c.left) * 0.5 * 32767 * kSineRms;
-                EXPECT_NEAR(channel_rms(out, k, 2000, 20000), want, want * 0.05 + 80) << (k ? "right" : "left");
+    for (int channels = 1; channels <= 8; channels++) {
+        for (int tone = 0; tone < channels; tone++) {
+            std::string ogg = file("one.ogg", make_ogg(22050, channels, 441.0, 0.5, 0.5, tone));
+            std::vector<double> amps((size_t)channels, 0.0);
+            amps[(size_t)tone] = 0.5;
+            std::string wav = dir + "/one.wav";
+            ASSERT_TRUE(write_sf_wav(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, amps, 441.0, 0.5));
+            const struct { const char *name; std::string path; int64_t threshold; char speaker; } plays[] = {
+                {"Ogg whole", ogg, int64_t(1) << 30, kVorbis[channels - 1][tone]},
+                {"Ogg streamed", ogg, 0, kVorbis[channels - 1][tone]},
+                {"WAV", wav, int64_t(1) << 30, channels == 1 ? 'M' : kWavMask[tone]},
+            };
+            for (const auto &p : plays) {
+                SCOPED_TRACE(testing::Message() << p.name << ", " << channels << " channels, tone in " << tone
+                                                << " (" << p.speaker << ")");
+                const char *at = strchr("MLRClrE", p.speaker);
+                ASSERT_TRUE(at && *at);
+                const double gains[7][2] = {{1, 1}, {1, 0}, {0, 1}, {side, side}, {side, 0}, {0, side}, {0, 0}};
+                const double *gain = gains[at - "MLRClrE"];
+                e->stream_threshold = p.threshold;
+                SoundSource *s = e->add_source(p.path.c_str());
+                ASSERT_TRUE(s);
+                VoiceId v = e->play(s, false, false, true);
+                std::vector<int16_t> out = render(11025);
+                for (int k = 0; k < 2; k++) {
+                    double want = gain[k] * 0.5 * 32767 * kSineRms;
+                    EXPECT_NEAR(channel_rms(out, k, 2000, 10000), want, want * 0.05 + 80) << (k ? "right" : "left");
+                }
+                e->stop(v);
             }
-            e->stop(v);
         }
     }
 }
@@ -493,6 +512,8 @@ TEST(CallbackClock, CountsOnlyCallbacksMoreThanTwoBlocksApart) {
     EXPECT_FALSE(clock.tick(8 * block));           // two blocks: the spare block covered the gap
     EXPECT_TRUE(clock.tick(10 * block + 1));       // more than two: the device ran dry
     EXPECT_FALSE(clock.tick(11 * block));          // measured from the late one, not from a schedule
+    EXPECT_EQ(clock.longest_gap_ns(), 2 * block + 1);
+    EXPECT_EQ(clock.longest_gap_at_ns(), 5 * block + 1);   // counted from the first callback
 }
 
 }  // namespace

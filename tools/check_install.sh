@@ -2,7 +2,9 @@
 # Checks the installed game from a built tree: installs it into a staging folder (DESTDIR, under a
 # prefix other than the configured one), starts the installed program under X from two other
 # folders, one of them holding an unrelated data/data.json, validates the menu entry, the
-# metainfo and the manual page, and builds the Debian package and runs lintian on it.
+# metainfo and the manual page, checks that every folder and file the manual page and the metainfo
+# name is installed (in the staging folder and in the package), and builds the Debian package and
+# runs lintian on it; configures a player's build (no tests) as if GoogleTest were missing.
 # Prints one line per check, "ok: what" or "FAIL: what", and exits with the number of failures.
 # Usage: tools/check_install.sh BUILD_DIR     (needs DISPLAY; the build must be complete)
 set -uo pipefail
@@ -67,6 +69,21 @@ man_page() {
 }
 check "manual page formats without warnings" man_page
 
+# Every absolute path the manual page and the metainfo name lies under the prefix and is installed,
+# in the tree ROOT (a staging folder or an unpacked package) installed for PREFIX.
+named_paths_installed() { # root, prefix
+  local root=$1 prefix=$2 paths p bad=0
+  paths=$({ zcat "$root$prefix/share/man/man6/glitzfall.6.gz" && cat "$root$prefix"/share/metainfo/*.metainfo.xml; } |
+    grep -oE '(^|[[:space:]>"])/[A-Za-z0-9._/+-]+' | sed -E 's/^[[:space:]>"]//; s/[.]$//' | sort -u) || return 1
+  [[ -n $paths ]] || { echo "the manual page names no installed path"; return 1; }
+  while read -r p; do
+    [[ $p == "$prefix"/* ]] || { echo "$p is not under $prefix"; bad=1; continue; }
+    [[ -e $root$p ]] || { echo "$p is not installed"; bad=1; }
+  done <<<"$paths"
+  return $bad
+}
+check "manual page and metainfo name the staged install's paths" named_paths_installed "$STAGE" "$PREFIX"
+
 deb_package() {
   rm -f "$BUILD"/glitzfall_*.deb
   (cd "$BUILD" && cpack -G DEB >/dev/null) || return 1
@@ -76,7 +93,18 @@ deb_package() {
   dpkg-deb -f "$deb" Depends | grep -q libsdl1.2 || { echo "dependencies not computed"; return 1; }
   # The package holds the game alone: no headers or libraries for developers.
   if dpkg-deb -c "$deb" | grep -E '/include/|\.a$|\.pc$|cmake/'; then return 1; fi
+  local unpacked=$WORK/deb
+  rm -rf "$unpacked" && dpkg-deb -x "$deb" "$unpacked" || return 1
+  named_paths_installed "$unpacked" /usr
 }
+# A player's build: configures as if GoogleTest were not installed, and has no test or benchmark.
+players_build() {
+  local src dir=$WORK/player
+  src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$BUILD/CMakeCache.txt")
+  cmake -S "$src" -B "$dir" -DGLITZ_TESTS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON >/dev/null || return 1
+  if cmake --build "$dir" --target help | grep -E '^\.\.\. (test|bench)_'; then return 1; fi
+}
+check "a player's build configures without GoogleTest" players_build
 check "Debian package builds" deb_package
 check "lintian finds no errors" lintian --allow-root --fail-on error "$BUILD"/glitzfall_*.deb
 

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Proves the framework can be used from outside the tree: installs it (component dev) from a
 # built tree into a staging folder inside it, builds examples/ against that install with
-# find_package(Glitz), links it again with the flags of glitz.pc, and runs the example under the
-# X server of $DISPLAY until it has loaded its assets, pressed a key and quit by itself.
+# find_package(Glitz), links them again with the flags of glitz.pc, and runs both examples under
+# the X server of $DISPLAY until each has done its scripted part and quit by itself, checking that
+# each set its own caption and per-user folder and started no music. Also checks that every
+# installed header compiles alone, that no internal header is installed, that glitz_font runs and
+# that the documentation is there.
 # Usage: tools/example_check.sh [BUILD_DIR]   (default build/; DISPLAY must be set)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,11 +23,55 @@ cmake -S "$ROOT/examples" -B "$OUT" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$OUT" 2>&1 | { grep -E 'warning|error' || true; }
 [[ -x $OUT/glitz_example ]]
 
-pc_dir=$(dirname "$(find "$STAGE" -name glitz.pc | head -1)")
-# shellcheck disable=SC2046
-c++ -std=c++17 -o "$OUT/glitz_example_pc" "$ROOT/examples/main.cpp" \
-  $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs glitz)
+# Every installed header compiles on its own: none needs a header that is not installed.
+inc=$(find "$STAGE" -type d -path '*/include/glitz' | head -1)
+for h in $(cd "$inc" && find . -name '*.h' | sort); do
+  c++ -std=c++17 -fsyntax-only -I"$inc" $(pkg-config --cflags sdl) -x c++ - <<<"#include \"${h#./}\"" ||
+    { echo "installed header ${h#./} does not compile alone" >&2; exit 1; }
+done
+# The font tool comes with the development files and makes a font the framework loads.
+"$STAGE$prefix/bin/glitz_font" /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf 20 tiny "$BUILD" >/dev/null 2>&1 ||
+  { echo "the installed glitz_font does not run" >&2; exit 1; }
+rm -f "$BUILD/tiny.png"
 
-cd "$OUT"
-timeout 60 ./glitz_example --ticks 30 >"$OUT/run.log" 2>&1 || { cat "$OUT/run.log" >&2; exit 1; }
-grep -q '^glitz_example: font, image, sound and key press all there$' "$OUT/run.log"
+# The documentation comes with the development files: the pages and the API reference.
+for doc in README.md catalogue.md states.md sound.md fonts.md api/index.html; do
+  [[ -s $(dirname "$inc")/../share/doc/glitz/$doc ]] || { echo "share/doc/glitz/$doc is not installed" >&2; exit 1; }
+done
+for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h; do
+  [[ ! -e $inc/$internal ]] || { echo "internal header $internal is installed" >&2; exit 1; }
+done
+
+pc_dir=$(dirname "$(find "$STAGE" -name glitz.pc | head -1)")
+for prog in main notes; do
+  # shellcheck disable=SC2046
+  c++ -std=c++17 -o "$OUT/glitz_${prog}_pc" "$ROOT/examples/$prog.cpp" \
+    $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs glitz)
+done
+
+# Runs one example in $OUT with a home of its own and no APPDATA or XDG_DATA_HOME, so its per-user
+# folder lands in $OUT/home/.local/share; while it runs, looks for its window by its caption.
+# Usage: run_example PROGRAM TICKS CAPTION LAST_LINE FOLDER
+run_example() {
+  local prog=$1 ticks=$2 caption=$3 last=$4 folder=$5 home=$OUT/home-$1 log=$OUT/$1.log
+  rm -rf "$home" && mkdir -p "$home"
+  (cd "$OUT" && HOME=$home exec env -u APPDATA -u XDG_DATA_HOME timeout 60 "./$prog" --ticks "$ticks") >"$log" 2>&1 &
+  local pid=$! seen=""
+  for _ in $(seq 100); do
+    seen=$(xdotool search --name "^$caption\$" 2>/dev/null | head -1 || true)
+    [[ -n $seen ]] && break
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+  done
+  wait $pid || { cat "$log" >&2; echo "$prog failed" >&2; return 1; }
+  grep -qx "$prog: $last" "$log" || { cat "$log" >&2; return 1; }
+  [[ -n $seen ]] || { echo "$prog: no window captioned \"$caption\"" >&2; return 1; }
+  [[ -d $home/.local/share/$folder ]] || { echo "$prog: no per-user folder $folder" >&2; ls -R "$home" >&2; return 1; }
+  # The game's name, caption and music belong to the game alone.
+  if grep -E 'stream|GameName|GLITZ FALL' "$log"; then echo "$prog: starts music or takes the game's name" >&2; return 1; fi
+}
+
+# glitz_example names only its caption: its folder is its executable's name. glitz_notes names
+# both. Neither names music.
+run_example glitz_example 120 "Glitz example" "font, image, sound and key press all there" glitz_example
+run_example glitz_notes 120 "Glitz notes" "typed name in the table" glitz-notes

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
 # UBSan), the installed game and its Debian package (tools/check_install.sh), a bounded fuzzing
-# run, and the browser build (tools/web/build.sh): its test programs under node and the game's
-# page in headless Chromium (tests/web/browser_test.mjs). Tests that need a window run under an
-# Xvfb server started here.
-# Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/ and build-web/)
-#        tools/test.sh --no-browser   the same without Chromium (the web test programs still run)
+# run, the Windows build's tests under wine, and the browser build (tools/web/build.sh): its test
+# programs under node and the game's page in headless Chromium (tests/web/browser_test.mjs).
+# Tests that need a window run under an Xvfb server started here.
+# Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/, build-win/, build-web/)
+#        tools/test.sh --no-windows   without the Windows build and its tests under wine
+#        tools/test.sh --no-browser   without Chromium (the web test programs still run under node)
 #        tools/test.sh --no-web       without the browser build at all
+#            (the three flags combine, for a quicker local run)
 #        tools/test.sh --repeat N [--asan] PROGRAM...
 #            builds the plain build (with --asan the sanitizer build) and runs each named test program
 #            (e.g. test_e2e_game) N times in a row, each run a fresh client of the X server, and
@@ -19,12 +21,14 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
 
+WINDOWS=1
 REPEAT=0
 REPEAT_DIR=build
 web=1
 browser=1
-while [[ ${1:-} == --no-web || ${1:-} == --no-browser ]]; do
+while [[ ${1:-} == --no-windows || ${1:-} == --no-web || ${1:-} == --no-browser ]]; do
   case $1 in
+    --no-windows) WINDOWS=0 ;;
     --no-web) web=0; browser=0 ;;
     --no-browser) browser=0 ;;
   esac
@@ -40,7 +44,11 @@ if [[ ${1:-} == --repeat ]]; then
   fi
 fi
 
-bash tools/setup.sh || { echo "setup failed" >&2; exit 1; }
+[[ $REPEAT -gt 0 ]] && { WINDOWS=0; web=0; browser=0; }
+setup_args=()
+[[ $WINDOWS -eq 1 ]] || setup_args+=(--no-windows)
+[[ $web -eq 1 ]] || setup_args+=(--no-web)
+bash tools/setup.sh "${setup_args[@]}" || { echo "setup failed" >&2; exit 1; }
 
 build() { # dir, extra cmake args...
   local dir=$1; shift
@@ -54,7 +62,16 @@ if [[ $REPEAT_DIR == build ]]; then
 fi
 if [[ $REPEAT -eq 0 || $REPEAT_DIR == build-asan ]]; then
   echo "== build (sanitizers)"
-  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF -DGLITZ_DOCS=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+fi
+
+# The Windows build (the libraries from Debian's sources, cached outside the tree; the game, the
+# test programs and the zip and installer in build-win/).
+if [[ $WINDOWS -eq 1 ]]; then
+  echo "== build (windows)"
+  start=$SECONDS
+  JOBS=$JOBS bash tools/cross/build.sh windows || { echo "windows build failed" >&2; exit 1; }
+  echo "windows build: $((SECONDS - start)) s"
 fi
 
 # A private X server for the window tests.
@@ -127,6 +144,24 @@ run_ctest build-asan sanitizers
 if [[ -x tests/fuzz/run.sh ]]; then
   echo "== fuzzing"
   if bash tests/fuzz/run.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+fi
+
+if [[ $WINDOWS -eq 1 ]]; then
+  # Under wine on the same X server: the unit test programs through CTest (each run by wine, the
+  # CMake emulator), then the game, its messages on bad input, and the installer.
+  start=$SECONDS
+  unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+  . tools/cross/wine_env.sh build-win
+  trap 'wine_stop; kill $XVFB_PID 2>/dev/null' EXIT   # the wine server outlives its programs
+  run_ctest build-win "windows, under wine"
+  echo "== game and installer (windows, under wine)"
+  wine_log=$(bash tools/cross/wine_check.sh build-win build); wine_rc=$?
+  echo "$wine_log"
+  n_ok=$(grep -c '^ok:' <<<"$wine_log"); n_fail=$(grep -c '^FAIL:' <<<"$wine_log")
+  [[ $wine_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
+  passed=$((passed + n_ok)); failed=$((failed + n_fail))
+  wine_stop
+  echo "windows tests: $((SECONDS - start)) s"
 fi
 
 if [[ $web -eq 1 ]]; then

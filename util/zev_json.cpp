@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -20,10 +19,8 @@ struct json_open {
     bool dict;
 };
 
-// Equal small integers in one document share one number object (like true and false, which are
-// 1 and 0): most numbers in a catalogue are small, and the tree is then a good deal smaller.
-enum { SHARED_MIN = -256, SHARED_MAX = 4096 };
-
+// Every scalar gets an object of its own, even equal small numbers: a caller may change a number
+// in place (__setnum__), and that must not show through another value of the document.
 struct json_builder {
     std::vector<json_open> stack;
     var* current = nullptr;
@@ -32,17 +29,7 @@ struct json_builder {
     // The last key: its bytes are kept here until its value arrives.
     std::vector<char> key = std::vector<char>(64);
     size_t key_length = 0;
-    std::unique_ptr<var[]> shared; // SHARED_MAX - SHARED_MIN handles, made on the first integer
 };
-
-var shared_integer(json_builder* b, int n)
-{
-    if (n < SHARED_MIN || n >= SHARED_MAX) return var(n);
-    if (!b->shared) b->shared.reset(new var[SHARED_MAX - SHARED_MIN]);
-    var& slot = b->shared[n - SHARED_MIN];
-    if (!slot.obj) slot = var(n);
-    return slot;
-}
 
 // Adds v to the current container; returns the handle that now holds it (null if dropped).
 var* builder_add(json_builder* b, var&& v)
@@ -104,11 +91,11 @@ int json_event(void* ctx, int type, const JSON_value* value)
     case JSON_T_OBJECT_BEGIN: builder_open(b, var(VAR_DICT, 0, nullptr), true); break;
     case JSON_T_ARRAY_END:
     case JSON_T_OBJECT_END: builder_close(b); break;
-    case JSON_T_INTEGER: builder_add(b, shared_integer(b, value->vu.integer_value)); break;
+    case JSON_T_INTEGER: builder_add(b, var(value->vu.integer_value)); break;
     case JSON_T_FLOAT: builder_add(b, var(value->vu.float_value)); break;
     case JSON_T_NULL: builder_add(b, var()); break;
-    case JSON_T_TRUE: builder_add(b, shared_integer(b, 1)); break;
-    case JSON_T_FALSE: builder_add(b, shared_integer(b, 0)); break;
+    case JSON_T_TRUE: builder_add(b, var(1)); break;
+    case JSON_T_FALSE: builder_add(b, var(0)); break;
     case JSON_T_STRING: builder_add(b, var(new _var_string(value->vu.str.value, text_length(value)))); break;
     case JSON_T_KEY:
         b->key_length = text_length(value);

@@ -9,8 +9,8 @@
 // - The top level must be an object or array; nesting deeper than 16 is a syntax error.
 // - On error `out` keeps the partial tree built so far; empty text leaves `out` unchanged.
 // - Integers that do not fit 32 bits are kept as the nearest double, not wrapped.
-// - Equal integers from -256 to 4095 (true and false among them) share one number object per
-//   document.
+// - Every value in the tree is an object of its own: equal numbers never share one, so a number
+//   changed in place (__setnum__) changes only that value.
 #pragma once
 #include "util/zev_var.h"
 

@@ -374,13 +374,12 @@ static bool send(JSON_parser jc, int type, const JSON_value* value)
     return jc->callback(jc->ctx, type, value) != 0;
 }
 
-// A float as a double, or as its text (without the white space that ended it) when floats are
-// handled manually.
+// A float as a double, or as its text when floats are handled manually: the token buffer as it
+// stands, so white space that followed the number is part of it ("1.5 "). strtod stops at that
+// white space, and the buffer always ends in a zero byte.
 static bool send_float_text(JSON_parser jc, JSON_value* value)
 {
     if (jc->handle_floats_manually) {
-        while (jc->parse_buffer_count && (unsigned char)jc->parse_buffer[jc->parse_buffer_count - 1] <= ' ')
-            buffer_pop_back(jc);
         value->vu.str.value = jc->parse_buffer;
         value->vu.str.length = jc->parse_buffer_count;
     } else {

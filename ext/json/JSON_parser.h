@@ -21,6 +21,8 @@
  * - The top level must be an object or an array. Tokens of any length are fine (the buffer grows).
  * - Integers outside the 32-bit signed range arrive as JSON_T_FLOAT holding the nearest double
  *   (or the text, when floats are handled manually) instead of a wrapped or clamped integer.
+ * - A float handed over as text is the token buffer as it stands: white space that followed the
+ *   number stays at its end ("[1.5 ]" gives "1.5 ").
  * - A failure sticks: every later JSON_parser_char, JSON_parser_chars and JSON_parser_end fails
  *   and changes nothing, until JSON_parser_reset. JSON_parser_get_error tells what went wrong.
  */

@@ -1,16 +1,14 @@
-// fonts.cpp - the three bitmap fonts: DejaVu Sans Bold rendered with FreeType into glyph sheets,
-// white glyphs with a dark outline and a soft drop shadow, 256 glyphs each (bytes as Latin-1).
+// fonts.cpp - the game's three bitmap fonts: DejaVu Sans Bold rendered into glyph sheets by
+// font_sheet.cpp (white glyphs, dark outline, soft drop shadow, 256 glyphs as Latin-1), font0's
+// size chosen for the instruction line, and the screen mock-ups that preview them.
 #include "canvas.h"
+#include "font_sheet.h"
 #include "gen.h"
 
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <stb_image.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_GLYPH_H
-#include FT_STROKER_H
 
 namespace {
 
@@ -23,35 +21,15 @@ const float WRAP = 768;
 
 struct Style {
     const char* name;
-    int px;        // pixel size (em); 0 = chosen so the instruction wraps well
-    float outline; // outline width in pixels
-    int shadow;    // drop shadow offset in pixels
-};
-
-struct Glyph {
-    Canvas pic{0, 0};
-    int ox = 0, oy = 0; // offset of the picture from the pen at the line's top-left
-    int advance = 0;
-    int x = 0, y = 0; // place in the sheet
+    FontStyle look;  // px 0: chosen so the instruction wraps well
 };
 
 // Fonts kept for the screen mock-ups (only when previews are asked for).
 struct PreviewFont {
-    std::vector<Glyph> glyphs;
+    std::vector<FontGlyph> glyphs;
     int height = 0;
 };
 std::map<std::string, PreviewFont> previews;
-
-bool printable(int b) { return b >= 32 && !(b >= 127 && b < 160); }
-
-// Pen advance in whole pixels; outlines would overlap without the extra tracking.
-int advance_of(FT_Face face, int b, int tracking) {
-    if (!printable(b)) return 0;
-    FT_UInt gi = FT_Get_Char_Index(face, b);
-    if (!gi) gi = FT_Get_Char_Index(face, ' ');
-    if (FT_Load_Glyph(face, gi, FT_LOAD_DEFAULT)) return 0;
-    return (int)((face->glyph->advance.x + 32) >> 6) + tracking;
-}
 
 // Breaks text as the game does (at spaces once the running width passes the wrap width) and
 // returns the line texts.
@@ -81,119 +59,25 @@ std::vector<std::string> wrap_lines(const std::string& t, const int adv[256], fl
     return lines;
 }
 
-// Copies a FreeType grey bitmap into a layer of the glyph picture with colour c.
-void stamp(Canvas& pic, const FT_Bitmap& bm, int x0, int y0, Rgba c) {
-    for (unsigned j = 0; j < bm.rows; j++)
-        for (unsigned i = 0; i < bm.width; i++) {
-            float a = bm.buffer[j * bm.pitch + i] / 255.f;
-            int x = x0 + (int)i, y = y0 + (int)j;
-            if (a > 0 && x >= 0 && y >= 0 && x < pic.w && y < pic.h) pic.blend(x, y, c, a);
-        }
-}
-
-bool render_glyph(FT_Face face, FT_Stroker stroker, const Style& st, int ascender, int b, int tracking,
-                  Glyph& g) {
-    g.advance = advance_of(face, b, tracking);
-    FT_UInt gi = printable(b) ? FT_Get_Char_Index(face, b) : 0;
-    if (!gi || b == ' ' || b == 0xA0) return true; // empty picture
-    if (FT_Load_Glyph(face, gi, FT_LOAD_DEFAULT)) return true;
-    FT_Glyph fill = nullptr, line = nullptr;
-    if (FT_Get_Glyph(face->glyph, &fill)) return false;
-    if (FT_Glyph_Copy(fill, &line)) {
-        FT_Done_Glyph(fill);
-        return false;
-    }
-    FT_Glyph_StrokeBorder(&line, stroker, 0, 1);
-    FT_Glyph_To_Bitmap(&fill, FT_RENDER_MODE_NORMAL, nullptr, 1);
-    FT_Glyph_To_Bitmap(&line, FT_RENDER_MODE_NORMAL, nullptr, 1);
-    FT_BitmapGlyph bf = (FT_BitmapGlyph)fill, bl = (FT_BitmapGlyph)line;
-    // Picture box in pen coordinates (y down from the baseline): the outline plus its shadow.
-    int left = std::min(bf->left, bl->left), top = std::max(bf->top, bl->top);
-    int right = std::max(bf->left + (int)bf->bitmap.width, bl->left + (int)bl->bitmap.width) + st.shadow;
-    int bottom = std::max(-bf->top + (int)bf->bitmap.rows, -bl->top + (int)bl->bitmap.rows) + st.shadow;
-    const int pad = 1;
-    g.pic = Canvas(right - left + 2 * pad, bottom + top + 2 * pad);
-    int bx = -left + pad, by = top + pad; // the pen's baseline point inside the picture
-    stamp(g.pic, bl->bitmap, bx + bl->left + st.shadow, by - bl->top + st.shadow, rgba(0, 0, 0, 0.55f));
-    stamp(g.pic, bl->bitmap, bx + bl->left, by - bl->top, hex(0x160b26));
-    stamp(g.pic, bf->bitmap, bx + bf->left, by - bf->top, rgba(1, 1, 1, 1));
-    g.ox = left - pad;
-    g.oy = ascender - top - pad;
-    FT_Done_Glyph(fill);
-    FT_Done_Glyph(line);
-    return true;
-}
-
-int next_pow2(int v) {
-    int p = 1;
-    while (p < v) p *= 2;
-    return p;
-}
-
 bool make_font(FT_Library lib, FT_Face face, const Style& st, const std::string& dir, Catalogue& cat,
                const std::string& preview) {
-    FT_Set_Pixel_Sizes(face, 0, st.px);
-    int ascender = (int)((face->size->metrics.ascender + 32) >> 6);
-    int height = (int)((face->size->metrics.height + 32) >> 6) + (int)std::ceil(st.outline);
-    int tracking = (int)std::ceil(st.outline);
-    FT_Stroker stroker;
-    if (FT_Stroker_New(lib, &stroker)) return false;
-    FT_Stroker_Set(stroker, (FT_Fixed)(st.outline * 64), FT_STROKER_LINECAP_ROUND, FT_STROKER_LINEJOIN_ROUND, 0);
-    std::vector<Glyph> gl(256);
-    bool ok = true;
-    for (int b = 0; b < 256 && ok; b++) ok = render_glyph(face, stroker, st, ascender, b, tracking, gl[b]);
-    FT_Stroker_Done(stroker);
-    if (!ok) return false;
-
-    // Shelf packing in byte order, with gaps so filtering never mixes two glyphs. The sheet is
-    // 1024 or 2048 wide, whichever gives the smaller power-of-two sheet.
-    const int GAP = 3;
-    int W = 0, H = 0;
-    for (int tw = 1024; tw <= 2048; tw *= 2) {
-        int x = GAP, y = GAP, shelf = 0;
-        for (Glyph& g : gl) {
-            if (g.pic.w == 0) continue;
-            if (x + g.pic.w + GAP > tw) x = GAP, y += shelf + GAP, shelf = 0;
-            x += g.pic.w + GAP;
-            shelf = std::max(shelf, g.pic.h);
-        }
-        int th = next_pow2(y + shelf + GAP);
-        if (!W || tw * th < W * H) W = tw, H = th;
-    }
-    int x = GAP, y = GAP, shelf = 0;
-    for (Glyph& g : gl) {
-        if (g.pic.w == 0) continue;
-        if (x + g.pic.w + GAP > W) x = GAP, y += shelf + GAP, shelf = 0;
-        g.x = x, g.y = y;
-        x += g.pic.w + GAP;
-        shelf = std::max(shelf, g.pic.h);
-    }
-    Canvas sheet(W, H);
-    for (Glyph& g : gl)
-        if (g.pic.w) sheet.draw(g.pic, g.x, g.y);
+    FontSheet fs;
+    if (!font_sheet_make(lib, face, st.look, fs)) return false;
+    int W = fs.sheet.w, H = fs.sheet.h;
     std::string file = std::string(st.name) + ".png";
-    if (!sheet.write_png(dir + "/" + file)) return false;
+    if (!fs.sheet.write_png(dir + "/" + file)) return false;
     cat.texture(file, file, W, H);
-
-    std::string rects, shapes;
-    for (int b = 0; b < 256; b++) {
-        const Glyph& g = gl[b];
-        rects += (b ? ", " : "") + Catalogue::rect(g.x, g.y, g.pic.w, g.pic.h);
-        shapes += (b ? ", " : "") + Catalogue::rect(g.ox, g.oy, g.advance, g.pic.h);
-    }
-    cat.entries[st.name] = "{\"height\": " + Catalogue::num(height) + ", \"texture\": " + Catalogue::str(file) +
-                           ", \"rect\": " + Catalogue::rect(0, 0, W, H) + ", \"rects\": [" + rects +
-                           "], \"shapes\": [" + shapes + "]}";
-    if (!preview.empty()) previews[st.name] = {std::move(gl), height};
-    fprintf(stderr, "glitz_assets: %s: %d px, line height %d, sheet %d x %d\n", st.name, st.px, height, W, H);
+    cat.entries[st.name] = font_sheet_entry(fs, file);
+    fprintf(stderr, "glitz_assets: %s: %d px, line height %d, sheet %d x %d\n", st.name, st.look.px, fs.height, W, H);
 
     if (!preview.empty()) { // the sheet over a dark purple checkerboard
         Canvas p(W, H);
         for (int j = 0; j < H; j++)
             for (int i = 0; i < W; i++)
                 p.at(i, j) = ((i / 16 + j / 16) % 2) ? hex(0x5a3a78) : hex(0x3a2a58);
-        p.draw(sheet, 0, 0);
+        p.draw(fs.sheet, 0, 0);
         p.write_png(preview + "/sheet_" + st.name + ".png");
+        previews[st.name] = {std::move(fs.glyphs), fs.height};
     }
     return true;
 }
@@ -203,7 +87,7 @@ int pick_instruction_size(FT_Face face, float outline) {
     for (int px = 34; px >= 14; px--) {
         FT_Set_Pixel_Sizes(face, 0, px);
         int adv[256];
-        for (int b = 0; b < 256; b++) adv[b] = advance_of(face, b, (int)std::ceil(outline));
+        for (int b = 0; b < 256; b++) adv[b] = font_advance(face, b, (int)std::ceil(outline));
         std::vector<std::string> lines = wrap_lines(INSTRUCTION, adv, WRAP);
         if (lines.size() == 2) {
             fprintf(stderr, "glitz_assets: instruction at %d px: \"%s\" / \"%s\"\n", px, lines[0].c_str(),
@@ -228,8 +112,8 @@ bool make_fonts(const std::string& dir, Catalogue& cat, const std::string& previ
         FT_Done_FreeType(lib);
         return false;
     }
-    Style styles[] = {{"font0", 0, 1.6f, 2}, {"font1", 40, 2.5f, 3}, {"font2", 88, 4.5f, 5}};
-    styles[0].px = pick_instruction_size(face, styles[0].outline);
+    Style styles[] = {{"font0", {0, 1.6f, 2}}, {"font1", {40, 2.5f, 3}}, {"font2", {88, 4.5f, 5}}};
+    styles[0].look.px = pick_instruction_size(face, styles[0].look.outline);
     bool ok = true;
     for (const Style& s : styles) ok = ok && make_font(lib, face, s, dir, cat, preview);
     FT_Done_Face(face);
@@ -246,7 +130,7 @@ namespace {
 void mock_text(Canvas& dst, const PreviewFont& f, const std::string& t, float x, float y, Rgba tint) {
     float pen = x;
     for (unsigned char b : t) {
-        const Glyph& g = f.glyphs[b];
+        const FontGlyph& g = f.glyphs[b];
         for (int j = 0; j < g.pic.h; j++)
             for (int i = 0; i < g.pic.w; i++) {
                 int dx = (int)pen + g.ox + i, dy = (int)y + g.oy + j;

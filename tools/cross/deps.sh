@@ -29,7 +29,7 @@ target_setup() {
   case $TARGET in
     windows)
       HOST=x86_64-w64-mingw32
-      export CC=$HOST-gcc CXX=$HOST-g++ AR=$HOST-ar RANLIB=$HOST-ranlib
+      export CC=$HOST-gcc-posix CXX=$HOST-g++-posix AR=$HOST-ar RANLIB=$HOST-ranlib
       CMAKE_TOOLCHAIN=$ROOT/cmake/toolchain-mingw64.cmake
       # In link order: a library before the ones it uses.
       PACKAGES=(libsdl1.2 libogg libvorbis libxmp libsndfile googletest)
@@ -112,7 +112,8 @@ for pkg in "${PACKAGES[@]}"; do
   version=$(src_version "$pkg")
   [[ -n $version ]] || { log "apt knows no source package $pkg (is there a deb-src entry?)"; exit 1; }
   PREFIX=$CACHE/$pkg-$version
-  if [[ ! -e $PREFIX/.built ]]; then
+  # Built and complete: the stamp is written last, the licence file is part of the result.
+  if [[ ! -e $PREFIX/.built || ! -s $PREFIX/share/doc/$pkg/copyright ]]; then
     log "building $pkg $version for $TARGET"
     start=$SECONDS
     rm -rf "$PREFIX" "$CACHE/src-$pkg"

@@ -1,0 +1,6 @@
+// main_windows.cpp - the process entry on Windows is SDL's own: libSDLmain's WinMain sends the
+// standard output and error streams to stdout.txt and stderr.txt in the program's folder and then
+// calls SDL_main (app/app.h), declared with C linkage for it. The program adds nothing before it:
+// its data folder is "./data" in the working folder, which the Start-menu shortcut of the
+// installer sets to the install folder. This file only gives the program's target a source.
+#include "app/app.h"

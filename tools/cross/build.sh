@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# tools/cross/build.sh TARGET - builds the game, the framework and the test programs for another
+# platform, from the same sources, with the libraries of tools/cross/deps.sh.
+#
+#   tools/cross/build.sh windows     # into build-win/: glitzfall.exe, tests/test_*.exe, data/,
+#                                    # dist/glitzfall-<version>-win64.zip and -setup.exe
+#
+# The asset generator runs on this machine: it is built (target glitz_assets only) in build/, the
+# plain build of tools/test.sh. JOBS sets the parallel jobs (default: the number of cores).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+TARGET=${1:-}
+JOBS=${JOBS:-$(nproc)}
+
+case $TARGET in
+  windows) DIR=build-win; TOOLCHAIN=cmake/toolchain-mingw64.cmake ;;
+  *) echo "usage: tools/cross/build.sh windows" >&2; exit 2 ;;
+esac
+
+cache=$(JOBS=$JOBS bash tools/cross/deps.sh "$TARGET" | tail -1)
+prefixes=$(paste -sd';' "$cache/prefixes")
+
+if [[ ! -e build/CMakeCache.txt ]]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build build -j "$JOBS" --target glitz_assets >/dev/null
+
+cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
+  -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
+  -DGLITZ_BENCH=OFF >/dev/null
+cmake --build "$DIR" -j "$JOBS" 2>&1 | { grep -E 'warning|error|Error' || true; }
+exit "${PIPESTATUS[0]}"
