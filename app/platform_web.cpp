@@ -13,6 +13,10 @@
 
 static const char kHome[] = "/home/web_user";   // emscripten's HOME in a page
 
+// The page's canvas is no display server's window: nothing to hold while it is re-created.
+void platform_display_hold() {}
+void platform_display_release() {}
+
 // The game is no file of the page's file system: there is no folder of its own.
 std::string platform_program_dir() { return std::string(); }
 

@@ -55,8 +55,9 @@ set(GLITZ_ENTRY_LINK_OPTIONS -sASYNCIFY -sMINIFY_HTML=0
 # GoogleTest's output capture does. Linked at -O1: quicker to build, and speed is not tested.
 # (test_app_dispatch also drives SDL's live modifier and key-repeat state, which emscripten's SDL
 # does not have, and test_sound_layer SDL's audio drivers, of which emscripten's SDL has only the
-# browser's; the page's test covers the chords and the sound device.)
-set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files test_files_catalogue test_font
+# browser's, and test_files watches file opening with inotify; the page's test covers the chords,
+# the sound device and the start-up files.)
+set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files_catalogue test_font
   test_gfx_catalogue test_gfx_geometry test_gui_layout test_gui_style test_gui_text_input
   test_gui_widget test_game_rules test_game_states test_sound_engine test_app_timer
   test_app_input test_clipboard_web test_keys_web)

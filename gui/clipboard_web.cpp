@@ -57,7 +57,9 @@ void clipboard_set(const std::string &text) {
     clip_js_set(clipboard_latin1_to_utf8(cut).c_str());
 }
 
-// The page's text does not belong to a window: nothing to take over, only the listener to start.
+// The page's text does not belong to a window: nothing to note or take over, only the listener to
+// start.
+void clipboard_window_closing() {}
 void clipboard_window_changed() { clip_js_listen(); }
 
 int clipboard_handle_event(const SDL_Event *) { return 0; }

@@ -109,6 +109,7 @@ TEST(Assets, GeneratedDataPassesTheChecker) {
 // glitz_font's sheet and entries in place of the generator's font1 pass the checker (256 glyphs,
 // rectangles inside the sheet, the texture's size that of its file) and draw the game's texts.
 TEST(Assets, FontToolWritesEntriesTheCheckerAccepts) {
+    NEEDS_PROGRAMS();
     Copy c;
     const std::string out = c.dir + "/printed.txt";
     ASSERT_EQ(run(FONT_TOOL + " " + TTF + " 30 font1 " + c.dir + " >" + out).status, 0);
