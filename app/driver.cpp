@@ -61,8 +61,8 @@ SDL_Surface *_try_init_video(int32_t w, int32_t h) {
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
     if (driver && driver->title[0]) SDL_WM_SetCaption(driver->title, driver->title);
-    const SDL_VideoInfo *info = SDL_GetVideoInfo();
-    fprintf(stderr, "VideoInfo->vfmt->BitsPerPixel:%d\n", info && info->vfmt ? info->vfmt->BitsPerPixel : 0);
+    DisplayInfo info{};
+    fprintf(stderr, "VideoInfo->vfmt->BitsPerPixel:%d\n", driver_display_info(info) ? info.bits_per_pixel : 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_Surface *s = SDL_SetVideoMode(w, h, 0, SDL_OPENGL);
@@ -90,8 +90,8 @@ static void video_size(SDL_Surface *s) {
     gfx_set_window(s->w, s->h);   // a live context follows the window (none during a video reset)
     driver->aspect = s->h ? (float)(s->w / s->h) : 1.0f;
     fprintf(stderr, "res: %d x %d\n", driver->width, driver->height);
-    if (const SDL_VideoInfo *info = SDL_GetVideoInfo())
-        fprintf(stderr, "vinfo: %d x %d\n", info->current_w, info->current_h);
+    DisplayInfo info{};
+    if (driver_display_info(info)) fprintf(stderr, "vinfo: %d x %d\n", info.width, info.height);
 }
 
 // The fallback sequence; init_video keeps the display server from resetting while it runs.

@@ -39,7 +39,20 @@ void init_video();
 void video_decode_ahead(const char *name);
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
+// One file per flavour of SDL gives the key table, the key details and the display's information:
+// SDL 1.2 itself (app/driver_sdl12.cpp) and emscripten's SDL, whose key values differ
+// (app/driver_web.cpp).
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)
+// Fills key, sym and unicode of e from a key event (type and modifiers are set already). unicode is
+// the character the key produced, 0 for a key without one. A key-down the platform repeated by
+// itself (a browser repeats a held key; SDL 1.2 only when key repeat is on) becomes type 0.
+void driver_key_fill(const SDL_Event &ev, Event &e);
+// The display as SDL reports it, for the start-up lines; false when it reports nothing.
+struct DisplayInfo {
+    int32_t bits_per_pixel;   // of the display's current format, 0 when unknown
+    int32_t width, height;    // its current size in pixels
+};
+[[nodiscard]] bool driver_display_info(DisplayInfo &info);
 // The translation driver_poll applies to one SDL event (e is cleared first). Touches nothing but
 // joy_axes, so tests can feed it hand-made SDL_Event records.
 void driver_translate(const SDL_Event &ev, Event &e);

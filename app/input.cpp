@@ -1,4 +1,5 @@
-// input.cpp - SDL events to Event records: types, key codes, modifiers, mouse, wheel, joysticks.
+// input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
+// table is one file per flavour of SDL (app/driver_sdl12.cpp, app/driver_web.cpp).
 #include "app/driver.h"
 
 #include <SDL.h>
@@ -10,28 +11,6 @@ Driver *driver = nullptr;
 
 int32_t joy_axes[JOY_MAX][JOY_AXES];
 static bool joy_axes_ready = false;  // the table is zero-filled on the first axis event
-
-int32_t driver_key(int32_t sym) {
-    if (sym >= SDLK_a && sym <= SDLK_z) return KEY_A + (sym - SDLK_a);
-    if (sym >= SDLK_F1 && sym <= SDLK_F12) return KEY_F1 + (sym - SDLK_F1);
-    if (sym >= SDLK_KP0 && sym <= SDLK_KP9) return KEY_0 + (sym - SDLK_KP0);
-    switch (sym) {
-    case SDLK_UP: return KEY_UP;
-    case SDLK_RIGHT: return KEY_RIGHT;
-    case SDLK_DOWN: return KEY_DOWN;
-    case SDLK_LEFT: return KEY_LEFT;
-    case SDLK_ESCAPE: return KEY_ESCAPE;
-    case SDLK_BACKSPACE: return KEY_BACKSPACE;
-    case SDLK_DELETE: return KEY_DELETE;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return KEY_ENTER;
-    case SDLK_HOME: return KEY_HOME;
-    case SDLK_END: return KEY_END;
-    case SDLK_TAB: return KEY_TAB;
-    case SDLK_PLUS: return KEY_PLUS;
-    case SDLK_MINUS: return KEY_MINUS;
-    default: return 0;
-    }
-}
 
 static int32_t key_mods(int mod) {
     int32_t m = 0;
@@ -54,10 +33,8 @@ void driver_translate(const SDL_Event &ev, Event &e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         e.type = ev.type == SDL_KEYDOWN ? EV_KEYDOWN : EV_KEYUP;
-        e.sym = ev.key.keysym.sym;
-        e.key = driver_key(ev.key.keysym.sym);
-        e.unicode = ev.key.keysym.unicode;
         e.button = key_mods(ev.key.keysym.mod);
+        driver_key_fill(ev, e);   // key, sym and unicode: the platform's SDL says them its own way
         break;
     case SDL_MOUSEMOTION:
         e.type = EV_MOUSEMOVE;

@@ -1,7 +1,8 @@
 // platform.h - the pieces of the application shell that differ between platforms.
 //
 // One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):
-// app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows. Callers include
+// app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows,
+// app/platform_web.cpp for a browser (emscripten). Callers include
 // this header only and never test which platform they are on.
 //
 //   platform_display_hold();                       // before the window is (re)opened: the attempts

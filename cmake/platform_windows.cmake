@@ -28,11 +28,16 @@ include_directories(SYSTEM ${GLITZ_PLATFORM_INCLUDES})   # their headers' warnin
 add_compile_definitions(BUILDING_STATIC    # xmp.h: the static libxmp, not its DLL
   _USE_MATH_DEFINES)                       # M_PI in strict C++17 mode
 
+set(GLITZ_TEST_PIECES win32)   # tests/test_*_win32.cpp are built here
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_windows.cpp
+  ${CMAKE_SOURCE_DIR}/app/driver_sdl12.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_win32.cpp
   ${CMAKE_SOURCE_DIR}/util/file_open_windows.cpp
   ${CMAKE_SOURCE_DIR}/sound/audio_thread_windows.cpp
+  ${CMAKE_SOURCE_DIR}/gfx/mipmap_glu.cpp
+  ${CMAKE_SOURCE_DIR}/gfx/worker_threads.cpp
   ${CMAKE_SOURCE_DIR}/ext/stb_image.c)
 set(GLITZ_ENTRY_SOURCES app/main_windows.cpp)
 set(GLITZ_ENTRY_LIBS -lmingw32 -lSDLmain -mwindows)
+set(GLITZ_ENTRY_LINK_OPTIONS)

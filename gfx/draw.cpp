@@ -196,7 +196,7 @@ void gfx_translate(int32_t x, int32_t y) {
     gfx_flush();
     gfx->origin[0] += (float)x;
     gfx->origin[1] += (float)y;
-    glTranslatef((float)x, (float)y, 0);
+    if (gfx->gl) glTranslatef((float)x, (float)y, 0);   // (WebGL's emulation has no context-free no-op)
 }
 
 void gfx_color(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {

@@ -1,6 +1,7 @@
 // gfx.cpp - the graphics context: OpenGL state, texture and image tables filled by catalogue name.
 #include "gfx/gfx.h"
 
+#include <chrono>
 #include <cstdio>
 #include <future>
 #include <map>
@@ -9,6 +10,7 @@
 #include <SDL/SDL.h>
 #include <stb_image.h>   // implementation comes from libstb
 #include "gfx/mipmap.h"
+#include "gfx/worker.h"
 #include "util/file_open.h"
 
 Gfx *gfx = nullptr;
@@ -21,16 +23,20 @@ static const AssetKind kImgKind = {nullptr, "unable to find img %s\n", nullptr,
 static long s_tex_load_total_ms = 0;   // all texture loads of the run, across video resets
 
 void gfx_batch_reset();   // draw.cpp
+static bool gl_context_ready();
 
 void gfx_init(const var &catalogue, const char *data_dir) {
     if (gfx) gfx_destroy();
     gfx_batch_reset();
     gfx = new Gfx();   // value-initialised: every number and record zero
-    glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gfx->gl = gl_context_ready();
+    if (gfx->gl) {   // without a window (tests, tools) there is no GL state to set
+        glEnable(GL_TEXTURE_2D);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
     gfx->img_cache.create(catalogue, data_dir);
     gfx->tex_cache.create(catalogue, data_dir);
     gfx->img_next = 1;
@@ -166,7 +172,7 @@ void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name
     if (entry.type() != VAR_DICT || !entry.has("fname")) return;
     std::string path = data_path(data_dir, entry["fname"].str().c_str());
     if (s_ahead.count(path)) return;
-    s_ahead[path] = std::async(std::launch::async, decode_file, path);
+    s_ahead[path] = std::async(gfx_worker_launch(), decode_file, path);
 }
 
 // The decoded picture of `path`: taken from the decoding ahead when there is one, else decoded now.
@@ -179,7 +185,9 @@ static Decoded decode_taken(const std::string &path) {
 }
 
 void gfx_tex_decode_ahead_drop() {
-    for (auto &ahead : s_ahead) stbi_image_free(ahead.second.get().pixels);   // waits for each worker
+    for (auto &ahead : s_ahead)   // waits for each worker; work that never started stays undone
+        if (ahead.second.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
+            stbi_image_free(ahead.second.get().pixels);
     s_ahead.clear();
 }
 

@@ -56,6 +56,7 @@ struct Gfx {
     GfxTexture texs[GFX_MAX_TEXTURES];
     int32_t tex_next;
     float origin[2];                 // sum of the live gfx_translate calls
+    bool gl;                         // a GL context was current at gfx_init: GL state may be set
     GfxRect clips[GFX_MAX_CLIPS + 1]; // clip rectangles 1..8, in origin-including coordinates
     int32_t clip_depth;
 };

@@ -4,7 +4,9 @@
 #include <GL/gl.h>
 #include <cstddef>
 
-static const GLint kComponents = 4;   // the internal format every texture is uploaded with
+// The internal format of every texture: four components, by its name (WebGL refuses the bare
+// count 4 that OpenGL 1.0 took, and the two mean the same everywhere else).
+static const GLint kComponents = GL_RGBA;
 
 static bool power_of_two(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
 

@@ -20,6 +20,8 @@
 //   by Windows from and to the system's 8-bit code page; with or without a window, no waiting.
 //   A text is cut at its first zero byte there; clipboard_window_closing, clipboard_window_changed and
 //   clipboard_handle_event have nothing to do.
+// - A browser (gui/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
+//   the browser allows it, and what the user pastes into the page comes back (details there).
 #pragma once
 #include <string>
 

@@ -1,6 +1,7 @@
 // Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
 // the data folder.
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>

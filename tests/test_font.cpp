@@ -18,8 +18,8 @@ struct TenFont : ::testing::Test {
         f.id = 1;
         f.height = 12;
         for (int b = 1; b < 256; b++) f.shapes[b].w = 10;
-        f.shapes['*'].w = 3;
-        f.shapes['W'].w = 50;
+        f.shapes[(int)'*'].w = 3;
+        f.shapes[(int)'W'].w = 50;
     }
     void TearDown() override { delete font_table; font_table = nullptr; }
     static std::string lines(const char *text, float width) {
@@ -64,7 +64,7 @@ TEST_F(TenFont, WidthAndHeight) {
     EXPECT_EQ(font_width(1, "Damn it"), 3 * 4 + 30);   // censored: four stars
     EXPECT_EQ(font_width(1, "xx"), 20);
     EXPECT_EQ(font_height(1, "xx xx", 45), 24);
-    font_table->fonts[1].shapes['x'].w = 2.25f;   // changed in place: nothing measured before holds
+    font_table->fonts[1].shapes[(int)'x'].w = 2.25f;   // changed in place: nothing measured before holds
     EXPECT_EQ(font_width(1, "xx"), 5);   // raised to the next whole pixel
     EXPECT_EQ(font_height(1, "xx xx", 45), 12);
     EXPECT_EQ(font_height(1, "", 0), 12);
@@ -177,7 +177,7 @@ TEST(FontLoad, ByNameOnceMissingOnceAndShortLists) {
     EXPECT_EQ(font.id, 1);
     EXPECT_EQ(font.height, 12);
     EXPECT_EQ(font.rect.w, 64);
-    EXPECT_EQ(font.rects['A'].w, 8);
+    EXPECT_EQ(font.rects[(int)'A'].w, 8);
     EXPECT_EQ(font.shapes['A'].x, 1);
     EXPECT_EQ(font.shapes[' '].w, 10);
     EXPECT_EQ(font_width(1, "A B"), 30);

@@ -96,7 +96,7 @@ struct TempDir {
 };
 
 // A key press or release as SDL queues it.
-inline SDL_Event sdl_key_event(Uint8 type, SDLKey sym, int mod, Uint16 unicode) {
+inline SDL_Event sdl_key_event(decltype(SDL_Event::type) type, SDLKey sym, int mod, Uint16 unicode) {
     SDL_Event ev;
     memset(&ev, 0, sizeof ev);
     ev.type = type;

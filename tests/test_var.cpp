@@ -171,7 +171,8 @@ TEST(Var, AssignmentAndReferenceCounting)
             var b = a;
             EXPECT_EQ(a.obj, b.obj);
             EXPECT_EQ(a.obj->refs, 2);
-            b = b; // self: no change
+            var &same = b;
+            b = same; // self: no change
             EXPECT_EQ(a.obj->refs, 2);
         }
         EXPECT_EQ(deaths, 0);

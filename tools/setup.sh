@@ -2,11 +2,19 @@
 # Installs every Debian package the project needs to build, run and test.
 # Idempotent: when everything is present it only checks and exits quietly.
 # Also installs the Windows cross toolchain, wine and NSIS (tools/cross/setup.sh windows) unless
-# called with --no-windows.
+# called with --no-windows, and emscripten, node and chromium for the browser build
+# (tools/cross/setup.sh web) and the browser test's npm packages unless called with --no-web.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 windows=1
-[[ ${1:-} == --no-windows ]] && windows=0
+web=1
+for arg in "$@"; do
+  case $arg in
+    --no-windows) windows=0 ;;
+    --no-web) web=0 ;;
+    *) echo "usage: tools/setup.sh [--no-windows] [--no-web]" >&2; exit 2 ;;
+  esac
+done
 
 PACKAGES=(
   build-essential cmake pkg-config git
@@ -56,7 +64,19 @@ for p in "${PACKAGES[@]}"; do
     *) missing+=("$p") ;;
   esac
 done
-cross_setup() { if [[ $windows -eq 1 ]]; then bash tools/cross/setup.sh windows; fi; }
+cross_setup() {
+  if [[ $windows -eq 1 ]]; then bash tools/cross/setup.sh windows; fi
+  if [[ $web -eq 1 ]]; then
+    bash tools/cross/setup.sh web
+    # puppeteer-core for the browser test, at the versions of the committed package-lock.json;
+    # installed again when the lock file changed since the last install.
+    if [[ ! -d tests/web/node_modules/puppeteer-core ||
+          tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]]; then
+      echo "setup: installing the browser test's npm packages (tests/web)" >&2
+      (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+    fi
+  fi
+}
 [[ ${#missing[@]} -eq 0 && ${#unconfigured[@]} -eq 0 ]] && { cross_setup; exit 0; }
 
 SUDO=""

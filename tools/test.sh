@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
-# UBSan), the installed game and its Debian package (tools/check_install.sh) and a bounded fuzzing
-# run. Tests that need a window run under an Xvfb server started here.
-# Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/ and build-win/)
-#        tools/test.sh --no-windows
-#            the same without the Windows build and its tests under wine (a quicker local run).
+# UBSan), the installed game and its Debian package (tools/check_install.sh), a bounded fuzzing
+# run, the Windows build's tests under wine, and the browser build (tools/web/build.sh): its test
+# programs under node and the game's page in headless Chromium (tests/web/browser_test.mjs).
+# Tests that need a window run under an Xvfb server started here.
+# Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/, build-win/, build-web/)
+#        tools/test.sh --no-windows   without the Windows build and its tests under wine
+#        tools/test.sh --no-browser   without Chromium (the web test programs still run under node)
+#        tools/test.sh --no-web       without the browser build at all
+#            (the three flags combine, for a quicker local run)
 #        tools/test.sh --repeat N [--asan] PROGRAM...
 #            builds the plain build (with --asan the sanitizer build) and runs each named test program
 #            (e.g. test_e2e_game) N times in a row, each run a fresh client of the X server, and
@@ -18,9 +22,18 @@ ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
 
 WINDOWS=1
-if [[ ${1:-} == --no-windows ]]; then WINDOWS=0; shift; fi
 REPEAT=0
 REPEAT_DIR=build
+web=1
+browser=1
+while [[ ${1:-} == --no-windows || ${1:-} == --no-web || ${1:-} == --no-browser ]]; do
+  case $1 in
+    --no-windows) WINDOWS=0 ;;
+    --no-web) web=0; browser=0 ;;
+    --no-browser) browser=0 ;;
+  esac
+  shift
+done
 if [[ ${1:-} == --repeat ]]; then
   REPEAT=${2:-}
   shift 2 2>/dev/null
@@ -31,9 +44,10 @@ if [[ ${1:-} == --repeat ]]; then
   fi
 fi
 
-[[ $REPEAT -gt 0 ]] && WINDOWS=0
+[[ $REPEAT -gt 0 ]] && { WINDOWS=0; web=0; browser=0; }
 setup_args=()
-[[ $WINDOWS -eq 1 ]] || setup_args=(--no-windows)
+[[ $WINDOWS -eq 1 ]] || setup_args+=(--no-windows)
+[[ $web -eq 1 ]] || setup_args+=(--no-web)
 bash tools/setup.sh "${setup_args[@]}" || { echo "setup failed" >&2; exit 1; }
 
 build() { # dir, extra cmake args...
@@ -148,6 +162,36 @@ if [[ $WINDOWS -eq 1 ]]; then
   passed=$((passed + n_ok)); failed=$((failed + n_fail))
   wine_stop
   echo "windows tests: $((SECONDS - start)) s"
+fi
+
+if [[ $web -eq 1 ]]; then
+  web_start=$SECONDS
+  echo "== web build (emscripten)"
+  if JOBS=$JOBS bash tools/web/build.sh; then
+    run_ctest build-web "web, under node"
+    # Each program built for the web runs as many tests as its desktop build.
+    counts_ok=1
+    for js in build-web/tests/test_*.js; do
+      prog=$(basename "$js" .js)
+      [[ -x build/tests/$prog ]] || continue   # a web-only program
+      n_web=$(node --no-experimental-fetch "$js" --gtest_list_tests 2>/dev/null | grep -c '^  ')
+      n_desk=$(build/tests/"$prog" --gtest_list_tests 2>/dev/null | grep -c '^  ')
+      [[ $n_web -eq $n_desk ]] || { echo "$prog: $n_web tests on the web, $n_desk on the desktop"; counts_ok=0; }
+    done
+    if [[ $counts_ok -eq 1 ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+    if [[ $browser -eq 1 ]]; then
+      echo "== the page in headless Chromium"
+      browser_log=$(node tests/web/browser_test.mjs build-web/dist --desktop build/glitzfall 2>&1); browser_rc=$?
+      echo "$browser_log"
+      n_ok=$(grep -c '^ok:' <<<"$browser_log"); n_fail=$(grep -c '^FAIL:' <<<"$browser_log")
+      [[ $browser_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
+      passed=$((passed + n_ok)); failed=$((failed + n_fail))
+    fi
+  else
+    echo "web build failed" >&2
+    failed=$((failed + 1))
+  fi
+  echo "(the web build and its tests took $((SECONDS - web_start)) s)"
 fi
 
 echo "$passed passed, $failed failed"

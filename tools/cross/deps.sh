@@ -3,6 +3,8 @@
 # Debian's own source packages (apt-get source), into a cache outside the source tree.
 #
 #   tools/cross/deps.sh windows      # static libraries for x86_64-w64-mingw32
+#   tools/cross/deps.sh web          # static wasm libraries for emscripten (the codecs, GoogleTest;
+#                                    # SDL 1.2 and OpenGL come with emscripten itself)
 #
 # Each library lands in <cache>/<target>/<source package>-<version>/ (include/, lib/,
 # lib/pkgconfig/), built once per source version: a second run only asks apt for the versions
@@ -31,9 +33,22 @@ target_setup() {
       CMAKE_TOOLCHAIN=$ROOT/cmake/toolchain-mingw64.cmake
       # In link order: a library before the ones it uses.
       PACKAGES=(libsdl1.2 libogg libvorbis libxmp libsndfile googletest)
+      CMAKE_EXTRA=()
+      WRAP_CONFIGURE=() WRAP_MAKE=()
+      ;;
+    web)
+      HOST=wasm32-unknown-emscripten
+      # Debian's emscripten runs its JavaScript tools with the machine's node and Debian's modules.
+      export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+      export CC=emcc CXX=em++ AR=emar RANLIB=emranlib
+      CMAKE_TOOLCHAIN=$(em-config EMSCRIPTEN_ROOT)/cmake/Modules/Platform/Emscripten.cmake
+      # CMake's try-run checks (libsndfile's) run the test program under node.
+      CMAKE_EXTRA=("-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch")
+      WRAP_CONFIGURE=(emconfigure) WRAP_MAKE=(emmake)
+      PACKAGES=(libogg libvorbis libxmp libsndfile googletest)
       ;;
     *)
-      echo "usage: tools/cross/deps.sh windows" >&2
+      echo "usage: tools/cross/deps.sh windows|web" >&2
       exit 2
       ;;
   esac
@@ -52,15 +67,23 @@ src_version() {
 # --- recipes: each runs in the unpacked source folder and installs into $PREFIX -----------------
 
 autotools() { # extra configure arguments...
-  ./configure --host="$HOST" --prefix="$PREFIX" --disable-shared --enable-static "$@" >build.log 2>&1 ||
+  # Older tarballs' config.sub knows no emscripten: take Debian's current one, as Debian's own
+  # builds do (dh_update_autotools_config).
+  if [[ $TARGET == web ]]; then
+    for f in config.sub config.guess; do
+      find . -name "$f" -exec cp /usr/share/misc/"$f" {} \;
+    done
+  fi
+  "${WRAP_CONFIGURE[@]}" ./configure --host="$HOST" --prefix="$PREFIX" --disable-shared --enable-static "$@" >build.log 2>&1 ||
     { tail -30 build.log; return 1; }
-  make -j"$JOBS" >>build.log 2>&1 || { tail -30 build.log; return 1; }
-  make install >>build.log 2>&1 || { tail -30 build.log; return 1; }
+  "${WRAP_MAKE[@]}" make -j"$JOBS" >>build.log 2>&1 || { tail -30 build.log; return 1; }
+  "${WRAP_MAKE[@]}" make install >>build.log 2>&1 || { tail -30 build.log; return 1; }
 }
 
 cmake_build() { # extra cmake arguments...
   cmake -S . -B _build -DCMAKE_TOOLCHAIN_FILE="$CMAKE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DGLITZ_CROSS_PREFIXES="$DEP_PREFIXES" "$@" \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DGLITZ_CROSS_PREFIXES="$DEP_PREFIXES" \
+    "${CMAKE_EXTRA[@]}" "$@" \
     >build.log 2>&1 || { tail -30 build.log; return 1; }
   cmake --build _build -j"$JOBS" >>build.log 2>&1 || { tail -30 build.log; return 1; }
   cmake --install _build >>build.log 2>&1 || { tail -30 build.log; return 1; }

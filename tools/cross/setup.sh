@@ -5,7 +5,11 @@
 #   windows  the mingw-w64 toolchain, wine (to run the programs and tests), NSIS (the installer),
 #            zip, and a deb-src entry for Debian's own suites, so that tools/cross/deps.sh can
 #            fetch the libraries' sources with apt-get source.
-# A new target (for example "web") adds one case below and one in tools/cross/deps.sh.
+#   web      emscripten (its JavaScript tools run on the machine's node), node itself when missing
+#            (any node from 18 up will do, also one not from Debian), Debian's chromium for the
+#            browser test, npm for puppeteer-core, autotools-dev (a config.sub that knows
+#            emscripten) and the same deb-src entry.
+# A new target adds one case below and one in tools/cross/deps.sh.
 set -euo pipefail
 
 target=${1:-}
@@ -14,8 +18,14 @@ case $target in
     PACKAGES=(g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
               wine wine64 nsis zip unzip dpkg-dev xclip)
     ;;
+  web)
+    PACKAGES=(emscripten chromium dpkg-dev autotools-dev)
+    # node and npm count as present when the commands exist, wherever they came from.
+    command -v node >/dev/null || PACKAGES+=(nodejs)
+    command -v npm >/dev/null || PACKAGES+=(npm)
+    ;;
   *)
-    echo "usage: tools/cross/setup.sh windows" >&2
+    echo "usage: tools/cross/setup.sh windows|web" >&2
     exit 2
     ;;
 esac

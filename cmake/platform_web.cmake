@@ -1,0 +1,74 @@
+# platform_web.cmake - the browser through emscripten (cmake/toolchain-web.cmake): emscripten's own
+# SDL 1.2 and OpenGL emulation, the codecs tools/cross/deps.sh web built from Debian's sources,
+# stb_image compiled here, the browser's clipboard, and the page's file system for the folders.
+#
+# The game (glitzfall.js, .wasm, .data) runs its frame loop as on the desktop: SDL_Delay sleeps
+# through ASYNCIFY, which hands control back to the browser, so the loop never blocks the page.
+# The test programs run under node and read the build machine's files directly (NODERAWFS).
+foreach(prefix IN LISTS GLITZ_CROSS_PREFIXES)
+  link_directories(${prefix}/lib)   # the sound tests' -lvorbisenc
+endforeach()
+pkg_check_modules(VORBISFILE REQUIRED vorbisfile)
+pkg_check_modules(XMP REQUIRED libxmp)
+pkg_check_modules(SNDFILE REQUIRED sndfile)
+
+set(GLITZ_PLATFORM_LIBS)
+set(GLITZ_PLATFORM_INCLUDES)
+foreach(module VORBISFILE XMP SNDFILE)
+  list(APPEND GLITZ_PLATFORM_LIBS ${${module}_STATIC_LDFLAGS})
+  list(APPEND GLITZ_PLATFORM_INCLUDES ${${module}_STATIC_INCLUDE_DIRS})
+endforeach()
+include_directories(${GLITZ_PLATFORM_INCLUDES})
+add_compile_definitions(BUILDING_STATIC)   # xmp.h: the static libxmp
+# xmp.h marks its functions with emscripten's export attribute without including its definition
+# (the sound decoder and a test include it).
+add_compile_options("SHELL:-include emscripten.h")
+# The JSON parser's class table is indexed by character literals, all below 128: clang's warning
+# about char subscripts has nothing to find there.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/ext/json/JSON_parser.cpp PROPERTIES
+  COMPILE_OPTIONS -Wno-char-subscripts)
+
+# Every program: fixed-function OpenGL with client arrays, a heap that grows, and the runtime shut
+# down when main returns (the page learns the game has ended; atexit work runs).
+add_link_options(-sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
+
+set(GLITZ_TEST_PIECES web)   # tests/test_*_web.cpp are built here
+set(GLITZ_PLATFORM_SOURCES
+  ${CMAKE_SOURCE_DIR}/app/platform_web.cpp
+  ${CMAKE_SOURCE_DIR}/app/driver_web.cpp
+  ${CMAKE_SOURCE_DIR}/gui/clipboard_web.cpp
+  ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
+  ${CMAKE_SOURCE_DIR}/ext/stb_image.c
+  ${CMAKE_SOURCE_DIR}/gfx/mipmap_web.cpp
+  ${CMAKE_SOURCE_DIR}/gfx/worker_web.cpp
+  ${CMAKE_SOURCE_DIR}/sound/audio_thread_web.cpp)
+set(GLITZ_ENTRY_SOURCES app/main_web.cpp)
+# The game's page: the loop sleeps through ASYNCIFY; ./data is packed into glitzfall.data and
+# appears as /data (the page's working folder is /); HTML minifying stays off (Debian's minifier breaks it).
+set(GLITZ_ENTRY_LIBS)
+set(GLITZ_ENTRY_LINK_OPTIONS -sASYNCIFY -sMINIFY_HTML=0
+  "SHELL:--preload-file ${CMAKE_BINARY_DIR}/data@/data")
+
+# The test programs that need no window run under node. The folders they read and write (source,
+# build, temporary) are mounted from the machine at their own paths (tests/web/node_fs.js); the
+# rest of their file system is emscripten's own, whose standard streams can be redirected as
+# GoogleTest's output capture does. Linked at -O1: quicker to build, and speed is not tested.
+# (test_app_dispatch also drives SDL's live modifier and key-repeat state, which emscripten's SDL
+# does not have, and test_sound_layer SDL's audio drivers, of which emscripten's SDL has only the
+# browser's, and test_files watches file opening with inotify; the page's test covers the chords,
+# the sound device and the start-up files.)
+set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files_catalogue test_font
+  test_gfx_catalogue test_gfx_geometry test_gui_layout test_gui_style test_gui_text_input
+  test_gui_widget test_game_rules test_game_states test_sound_engine test_app_timer
+  test_app_input test_clipboard_web test_keys_web)
+file(WRITE ${CMAKE_BINARY_DIR}/node_dirs.js
+  "var GLITZ_NODE_DIRS = [\"${CMAKE_SOURCE_DIR}\", \"${CMAKE_BINARY_DIR}\"];\n")
+set(GLITZ_TEST_LINK_OPTIONS -O1 -lnodefs.js "SHELL:--pre-js ${CMAKE_BINARY_DIR}/node_dirs.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/node_fs.js")
+# Header-only libraries of the build machine that tests use (nlohmann/json) come through a folder
+# of their own, never through the machine's whole /usr/include; stb_image_write's code, which
+# Debian's libstb holds on Linux, is compiled for them here.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host-headers)
+file(CREATE_LINK /usr/include/nlohmann ${CMAKE_BINARY_DIR}/host-headers/nlohmann SYMBOLIC)
+set(GLITZ_TEST_INCLUDES ${CMAKE_BINARY_DIR}/host-headers)
+set(GLITZ_TEST_SOURCES_EXTRA ${CMAKE_SOURCE_DIR}/ext/stb_image_write.c)
