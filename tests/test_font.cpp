@@ -178,8 +178,8 @@ TEST(FontLoad, ByNameOnceMissingOnceAndShortLists) {
     EXPECT_EQ(font.height, 12);
     EXPECT_EQ(font.rect.w, 64);
     EXPECT_EQ(font.rects[(int)'A'].w, 8);
-    EXPECT_EQ(font.shapes['A'].x, 1);
-    EXPECT_EQ(font.shapes[' '].w, 10);
+    EXPECT_EQ(font.shapes[(int)'A'].x, 1);
+    EXPECT_EQ(font.shapes[(int)' '].w, 10);
     EXPECT_EQ(font_width(1, "A B"), 30);
 
     CaptureStderr();
