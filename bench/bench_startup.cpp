@@ -9,6 +9,8 @@
 // Then the medians of both (time to first frame; the CPU time all the program's threads spent until
 // then, which a loaded machine stretches less; peak RSS: the child's max RSS) and the game's ratios
 // to the bare window. --busy keeps one core busy with a spinning child for the whole run.
+// A third program, "floor", is the bare window showing the textures of the title screen (when the
+// data has them): the part of the game's cost that belongs to the driver, not to the game.
 // The bare window program is looked for beside this one.
 #include <signal.h>
 #include <sys/resource.h>
@@ -56,7 +58,11 @@ struct Program {
     std::vector<double> ms;   // time to first frame per run
     std::vector<double> cpu;  // CPU time of all its threads until then
     std::vector<long> kb;     // peak RSS per run
+    std::vector<std::string> args;
 };
+
+// The pictures the title screen shows: what the floor program uploads.
+static const char *const kTitleTextures[] = {"data/font0.png", "data/font1.png", "data/font2.png", "data/ball.png"};
 
 // One start of `p` in `root`; false when it showed no first frame.
 static bool run_once(Program &p, const std::string &root, int run) {
@@ -70,7 +76,10 @@ static bool run_once(Program &p, const std::string &root, int run) {
         if (!freopen("/dev/null", "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
         setenv("HOME", (root + "/home").c_str(), 1);
         setenv("GLITZ_TICK_REPORT", "1", 1);
-        execl(p.bin.c_str(), p.bin.c_str(), (char *)nullptr);
+        std::vector<char *> argv{(char *)p.bin.c_str()};
+        for (const std::string &a : p.args) argv.push_back((char *)a.c_str());
+        argv.push_back(nullptr);
+        execv(p.bin.c_str(), argv.data());
         _exit(127);
     }
     double first = -1, cpu = -1;
@@ -120,8 +129,9 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s path/to/glitzfall [data-dir] [runs] [--busy]\n", argv[0]);
         return 2;
     }
-    Program game{"game", absolute(args[0]), {}, {}, {}};
-    Program bare{"bare", beside_self("bare_window"), {}, {}, {}};
+    Program game{"game", absolute(args[0]), {}, {}, {}, {}};
+    Program bare{"bare", beside_self("bare_window"), {}, {}, {}, {}};
+    Program floor{"floor", beside_self("bare_window"), {}, {}, {}, {"--textures"}};
     std::string data = args.size() > 1 ? absolute(args[1]) : "";
     int runs = args.size() > 2 ? atoi(args[2].c_str()) : 5;
     if (runs < 1) runs = 1;
@@ -132,6 +142,9 @@ int main(int argc, char **argv) {
     std::string setup = data.empty() ? "mkdir -p '" + root + "/data' && echo '{}' > '" + root + "/data/data.json'"
                                      : "cp -r '" + data + "' '" + root + "/data'";
     if (system(setup.c_str()) != 0) return 1;
+    for (const char *t : kTitleTextures)
+        if (access((root + "/" + t).c_str(), R_OK) == 0) floor.args.push_back(t);
+    bool with_floor = floor.args.size() > 1;
     mkdir((root + "/home").c_str(), 0755);
 
     // Held open for the whole run: an Xvfb without -noreset would reset between two programs and
@@ -147,6 +160,7 @@ int main(int argc, char **argv) {
     for (int r = 1; r <= runs; r++) {
         run_once(game, root, r);
         run_once(bare, root, r);
+        if (with_floor) run_once(floor, root, r);
     }
     if (spinner > 0) {
         kill(spinner, SIGKILL);
@@ -161,5 +175,13 @@ int main(int argc, char **argv) {
     printf("  bare: first frame %6.1f ms (%6.1f ms CPU), peak RSS %6ld KiB\n", bm, bc, bk);
     printf("  ratio game / bare: first frame %.2fx (CPU %.2fx), peak RSS %.2fx\n", gm / bm, gc / bc,
            (double)gk / (double)bk);
+    if (with_floor && !floor.ms.empty()) {
+        double fm = median(floor.ms), fc = median(floor.cpu);
+        long fk = median(floor.kb);
+        printf("  floor (bare + the title's textures): first frame %6.1f ms (%6.1f ms CPU), peak RSS %6ld KiB\n",
+               fm, fc, fk);
+        printf("  ratio floor / bare: first frame %.2fx, peak RSS %.2fx; game / floor: %.2fx, %.2fx\n", fm / bm,
+               (double)fk / (double)bk, gm / fm, (double)gk / (double)fk);
+    }
     return 0;
 }
