@@ -2,8 +2,9 @@
 //
 // One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):
 // app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows,
-// app/platform_web.cpp for a browser (emscripten). Callers include
-// this header only and never test which platform they are on.
+// app/platform_web.cpp for a browser (emscripten); Linux and the browser share the folder and
+// socket pieces in app/platform_posix.cpp. Callers include this header only and never test which
+// platform they are on.
 //
 //   platform_display_hold();                       // before the window is (re)opened: the attempts
 //   ... _try_init_video(...) ...                   // may close and reopen SDL's own display

@@ -1,12 +1,10 @@
-// platform_linux.cpp - the platform pieces for Linux with an X11 display (app/platform.h).
+// platform_linux.cpp - the platform pieces for Linux with an X11 display (app/platform.h); the
+// folders and sockets are in app/platform_posix.cpp.
 #include "app/platform.h"
 
 #include <X11/Xlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 static Display *s_display_hold = nullptr;   // our own connection, open while holds are pending
@@ -33,29 +31,3 @@ std::string platform_program_dir() {
     if (!slash) return std::string();
     return std::string(exe, slash);
 }
-
-// $APPDATA when APPDATA is set, else $XDG_DATA_HOME, else ~/.local/share.
-std::string platform_user_base() {
-    const char *appdata = getenv("APPDATA");
-    const char *xdg = getenv("XDG_DATA_HOME");
-    const char *home = getenv("HOME");
-    if (appdata && *appdata) return appdata;
-    if (xdg && *xdg) return xdg;
-    return std::string(home && *home ? home : ".") + "/.local/share";
-}
-
-void platform_make_dirs(const char *path) {
-    char buf[512];
-    snprintf(buf, sizeof buf, "%s", path);
-    for (char *p = buf + 1; *p; p++) {
-        if (*p != '/') continue;
-        *p = 0;
-        mkdir(buf, 0755);
-        *p = '/';
-    }
-    mkdir(buf, 0755);
-}
-
-// No socket is ever opened, and POSIX sockets need no start-up.
-bool platform_net_start() { return true; }
-void platform_net_stop() {}

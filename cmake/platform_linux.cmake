@@ -11,6 +11,7 @@ set(GLITZ_PLATFORM_LIBS PkgConfig::SDL PkgConfig::VORBISFILE PkgConfig::XMP PkgC
 set(GLITZ_TEST_PIECES x11)   # tests/test_*_x11.cpp are built here
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_linux.cpp
+  ${CMAKE_SOURCE_DIR}/app/platform_posix.cpp
   ${CMAKE_SOURCE_DIR}/app/driver_sdl12.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_x11.cpp
   ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp

@@ -35,6 +35,7 @@ add_link_options(-sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=
 set(GLITZ_TEST_PIECES web)   # tests/test_*_web.cpp are built here
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_web.cpp
+  ${CMAKE_SOURCE_DIR}/app/platform_posix.cpp
   ${CMAKE_SOURCE_DIR}/app/driver_web.cpp
   ${CMAKE_SOURCE_DIR}/gui/clipboard_web.cpp
   ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
