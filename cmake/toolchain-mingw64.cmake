@@ -18,27 +18,14 @@ set(CMAKE_C_COMPILER ${GLITZ_MINGW_HOST}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${GLITZ_MINGW_HOST}-g++-posix)
 set(CMAKE_RC_COMPILER ${GLITZ_MINGW_HOST}-windres)
 
-# try_compile runs this file again in a project of its own: hand the list on.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES GLITZ_CROSS_PREFIXES)
-if(NOT GLITZ_CROSS_PREFIXES AND DEFINED ENV{GLITZ_CROSS_PREFIXES})
-  set(GLITZ_CROSS_PREFIXES "$ENV{GLITZ_CROSS_PREFIXES}")
-endif()
+# try_compile runs this file again in a project of its own: the list is handed on there.
+include(${CMAKE_CURRENT_LIST_DIR}/cross_prefixes.cmake)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${GLITZ_MINGW_HOST} ${GLITZ_CROSS_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The build machine's pkg-config, told to read only the libraries built for Windows.
-set(_glitz_pc "")
-foreach(p IN LISTS GLITZ_CROSS_PREFIXES)
-  list(APPEND _glitz_pc ${p}/lib/pkgconfig)
-endforeach()
-string(REPLACE ";" ":" _glitz_pc "${_glitz_pc}")
-set(ENV{PKG_CONFIG_LIBDIR} "${_glitz_pc}")
-set(ENV{PKG_CONFIG_PATH} "")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
 

@@ -2,7 +2,7 @@
 # fixed-function OpenGL emulated by emscripten itself).
 #
 #   cmake -S . -B build-web -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-web.cmake \
-#         -DGLITZ_CROSS_PREFIXES="<prefix>;<prefix>..."      # tools/web/build.sh does this
+#         -DGLITZ_CROSS_PREFIXES="<prefix>;<prefix>..."      # tools/cross/build.sh web does this
 #
 # GLITZ_CROSS_PREFIXES lists the folders tools/cross/deps.sh web built the codecs and GoogleTest
 # into; find_* and pkg-config look there and in emscripten's sysroot, never in the build
@@ -15,21 +15,8 @@ if(NOT DEFINED ENV{NODE_PATH})
 endif()
 include(${_glitz_em_root}/cmake/Modules/Platform/Emscripten.cmake)
 
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES GLITZ_CROSS_PREFIXES)
-if(NOT GLITZ_CROSS_PREFIXES AND DEFINED ENV{GLITZ_CROSS_PREFIXES})
-  set(GLITZ_CROSS_PREFIXES "$ENV{GLITZ_CROSS_PREFIXES}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/cross_prefixes.cmake)
 list(APPEND CMAKE_FIND_ROOT_PATH ${GLITZ_CROSS_PREFIXES})
-
-# The build machine's pkg-config, told to read only the libraries built for the web.
-set(_glitz_pc "")
-foreach(p IN LISTS GLITZ_CROSS_PREFIXES)
-  list(APPEND _glitz_pc ${p}/lib/pkgconfig)
-endforeach()
-string(REPLACE ";" ":" _glitz_pc "${_glitz_pc}")
-set(ENV{PKG_CONFIG_LIBDIR} "${_glitz_pc}")
-set(ENV{PKG_CONFIG_PATH} "")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
 # node 18 and later fetch with an API emscripten 3.1.6's loader does not expect.
 find_program(GLITZ_NODE node REQUIRED)

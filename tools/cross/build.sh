@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# tools/cross/build.sh TARGET - builds the game, the framework and the test programs for another
-# platform, from the same sources, with the libraries of tools/cross/deps.sh.
+# tools/cross/build.sh TARGET [cmake targets...] - builds the game, the framework and the test
+# programs for another platform, from the same sources, with the libraries of tools/cross/deps.sh.
 #
 #   tools/cross/build.sh windows     # into build-win/: glitzfall.exe, tests/test_*.exe, data/,
 #                                    # dist/glitzfall-<version>-win64.zip and -setup.exe
+#   tools/cross/build.sh web         # into build-web/: dist/ (index.html, glitzfall.js, .wasm,
+#                                    # .data: the page to put on any static web host) and
+#                                    # tests/test_*.js (run under node by tools/test.sh)
+#   tools/cross/build.sh web glitzfall   # only the named targets
 #
 # The asset generator runs on this machine: it is built (target glitz_assets only) in build/, the
 # plain build of tools/test.sh. JOBS sets the parallel jobs (default: the number of cores).
@@ -14,9 +18,13 @@ TARGET=${1:-}
 JOBS=${JOBS:-$(nproc)}
 
 case $TARGET in
-  windows) DIR=build-win; TOOLCHAIN=cmake/toolchain-mingw64.cmake ;;
-  *) echo "usage: tools/cross/build.sh windows" >&2; exit 2 ;;
+  windows) DIR=build-win; TOOLCHAIN=cmake/toolchain-mingw64.cmake; TYPE=RelWithDebInfo ;;
+  # Release: the download is what a player waits for (RelWithDebInfo's DWARF would be half of it).
+  web) DIR=build-web; TOOLCHAIN=cmake/toolchain-web.cmake; TYPE=Release
+       export NODE_PATH=${NODE_PATH:-/usr/share/nodejs} ;;   # Debian's emscripten needs Debian's modules
+  *) echo "usage: tools/cross/build.sh windows|web [targets...]" >&2; exit 2 ;;
 esac
+shift
 
 cache=$(JOBS=$JOBS bash tools/cross/deps.sh "$TARGET" | tail -1)
 prefixes=$(paste -sd';' "$cache/prefixes")
@@ -26,8 +34,10 @@ if [[ ! -e build/CMakeCache.txt ]]; then
 fi
 cmake --build build -j "$JOBS" --target glitz_assets >/dev/null
 
-cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
+cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=$TYPE -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
   -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
   -DGLITZ_BENCH=OFF >/dev/null
-cmake --build "$DIR" -j "$JOBS" 2>&1 | { grep -E 'warning|error|Error' || true; }
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$DIR" -j "$JOBS" "${targets[@]}" 2>&1 | { grep -E 'warning|error|Error' || true; }
 exit "${PIPESTATUS[0]}"
