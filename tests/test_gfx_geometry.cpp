@@ -140,7 +140,7 @@ TEST(GfxBox, NineThirdsWithCornersUpToTheBorder) {
     expect_rect(p[4].quad, -5, -5, 40, 40);
     expect_rect(p[8].quad, 35, 35, -5, -5);
     gfx_box_parts(INT32_MAX, INT32_MIN, INT32_MAX, 10, INT32_MIN, p);   // sums beyond 32 bits
-    EXPECT_FLOAT_EQ(p[2].quad.x, 2.0f * INT32_MAX - (float)INT32_MIN);
+    EXPECT_FLOAT_EQ(p[2].quad.x, 2.0f * (float)INT32_MAX - (float)INT32_MIN);
     EXPECT_FLOAT_EQ(p[1].quad.w, (float)INT32_MAX - 2.0f * INT32_MIN);
     EXPECT_EQ(p[7].quad.y, 10);   // y + h - ch, with ch = INT32_MIN
 }

@@ -208,7 +208,7 @@ TEST(GuiLabel, SizeFromTheTextOrWrappedAtItsWidth) {
 
     Font &f = font_table->fonts[scene.font];   // numbers a catalogue entry may hold
     f.height = 1e30f;
-    f.shapes['W'].w = 3e38f;
+    f.shapes[(int)'W'].w = 3e38f;
     Label *huge = root.add(new Label(scene.font, "WW"));
     EXPECT_EQ(GFX_COORD_MAX, huge->content_w);
     EXPECT_EQ(GFX_COORD_MAX, huge->content_h);
