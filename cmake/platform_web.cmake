@@ -4,7 +4,7 @@
 #
 # The game (glitzfall.js, .wasm, .data) runs its frame loop as on the desktop: SDL_Delay sleeps
 # through ASYNCIFY, which hands control back to the browser, so the loop never blocks the page.
-# The test programs run under node and read the build machine's files directly (NODERAWFS).
+# The test programs run under node and read the build machine's folders, mounted (NODEFS).
 foreach(prefix IN LISTS GLITZ_CROSS_PREFIXES)
   link_directories(${prefix}/lib)   # the sound tests' -lvorbisenc
 endforeach()
