@@ -9,6 +9,7 @@ find_package(X11 REQUIRED)
 set(GLITZ_PLATFORM_LIBS PkgConfig::SDL PkgConfig::VORBISFILE PkgConfig::XMP PkgConfig::SNDFILE
   OpenGL::GL OpenGL::GLU X11::X11 stb m)   # stb: Debian's libstb holds stb_image's code
 set(GLITZ_TEST_PIECES x11)   # tests/test_*_x11.cpp are built here
+set(GLITZ_TEST_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/linux/open_watch_inotify.cpp)   # the kernel's view
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_linux.cpp
   ${CMAKE_SOURCE_DIR}/app/platform_posix.cpp

@@ -4,7 +4,7 @@
 #
 # The game (glitzfall.js, .wasm, .data) runs its frame loop as on the desktop: SDL_Delay sleeps
 # through ASYNCIFY, which hands control back to the browser, so the loop never blocks the page.
-# The test programs run under node and read the build machine's files directly (NODERAWFS).
+# The test programs run under node and read the build machine's folders, mounted (NODEFS).
 foreach(prefix IN LISTS GLITZ_CROSS_PREFIXES)
   link_directories(${prefix}/lib)   # the sound tests' -lvorbisenc
 endforeach()
@@ -54,14 +54,21 @@ set(GLITZ_ENTRY_LINK_OPTIONS -sASYNCIFY -sMINIFY_HTML=0
 # build, temporary) are mounted from the machine at their own paths (tests/web/node_fs.js); the
 # rest of their file system is emscripten's own, whose standard streams can be redirected as
 # GoogleTest's output capture does. Linked at -O1: quicker to build, and speed is not tested.
-# (test_app_dispatch also drives SDL's live modifier and key-repeat state, which emscripten's SDL
-# does not have, and test_sound_layer SDL's audio drivers, of which emscripten's SDL has only the
-# browser's, and test_files watches file opening with inotify; the page's test covers the chords,
-# the sound device and the start-up files.)
-set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files_catalogue test_font
+# Each links tests/web/support_web.cpp, the SDL calls emscripten's SDL lacks (the live modifier
+# state and the key repeat test_app_dispatch drives), and tests/web/open_watch_web.cpp, which sees
+# file opening through emscripten's file system where Linux asks inotify (test_files).
+# test_sound_layer opens the sound device: under node it gets a silent one in place of the
+# browser's (tests/web/node_audio.js), which SDL feeds from its timers while SDL_Delay sleeps
+# through ASYNCIFY, as in the page.
+set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files test_files_catalogue test_font
   test_gfx_catalogue test_gfx_geometry test_gui_layout test_gui_style test_gui_text_input
-  test_gui_widget test_game_rules test_game_states test_sound_engine test_app_timer
-  test_app_input test_clipboard_web test_keys_web)
+  test_gui_widget test_game_rules test_game_states test_sound_engine test_sound_layer
+  test_app_dispatch test_app_timer test_app_input test_clipboard_web test_keys_web)
+set(GLITZ_TEST_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/web/support_web.cpp
+  ${CMAKE_SOURCE_DIR}/tests/web/open_watch_web.cpp)
+set(GLITZ_TEST_LINK_OPTIONS_test_sound_layer -sASYNCIFY
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/node_asyncify.js"
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/node_audio.js")
 file(WRITE ${CMAKE_BINARY_DIR}/node_dirs.js
   "var GLITZ_NODE_DIRS = [\"${CMAKE_SOURCE_DIR}\", \"${CMAKE_BINARY_DIR}\"];\n")
 set(GLITZ_TEST_LINK_OPTIONS -O1 -lnodefs.js "SHELL:--pre-js ${CMAKE_BINARY_DIR}/node_dirs.js"

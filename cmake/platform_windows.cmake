@@ -29,6 +29,7 @@ add_compile_definitions(BUILDING_STATIC    # xmp.h: the static libxmp, not its D
   _USE_MATH_DEFINES)                       # M_PI in strict C++17 mode
 
 set(GLITZ_TEST_PIECES win32)   # tests/test_*_win32.cpp are built here
+set(GLITZ_TEST_SUPPORT_SOURCES)   # none: test_files, which watches file opening, is not built here
 set(GLITZ_PLATFORM_SOURCES
   ${CMAKE_SOURCE_DIR}/app/platform_windows.cpp
   ${CMAKE_SOURCE_DIR}/app/driver_sdl12.cpp

@@ -300,7 +300,7 @@ TEST_F(VideoTest, ReactivationRedoesVideoOnceAndEntersWithoutLeaving) {
 // Ctrl, Q and both releases queued before the frame polls them: the chord is read from the
 // modifiers the Q event carries, so it is found although the live state is already clear.
 TEST_F(VideoTest, QueuedCtrlQQuits) {
-    auto push = [](Uint8 type, SDLKey sym, int mod) {
+    auto push = [](decltype(SDL_Event::type) type, SDLKey sym, int mod) {
         SDL_Event ev = sdl_key_event(type, sym, mod, 0);
         ASSERT_EQ(SDL_PushEvent(&ev), 0);
     };

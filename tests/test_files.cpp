@@ -1,9 +1,6 @@
 // Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
 // the data folder.
 #include <gtest/gtest.h>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
@@ -12,13 +9,13 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include "app/app.h"
 #include "app/driver.h"
 #include "app/files.h"
 #include "gfx/gfx.h"
 #include "sound/decode.h"
 #include "sound/engine.h"
+#include "test_open_watch.h"
 #include "test_program_support.h"
 
 namespace {
@@ -58,61 +55,6 @@ struct FilesTest : testing::Test {
         game_files_read(&g);
         return testing::internal::GetCapturedStderr();
     }
-};
-
-// Whether anything opened `path` since the watch began, as the kernel saw it (inotify), not as the
-// opener reports it. Looking at a path (stat) is not opening it.
-struct OpenWatch {
-    int fd = -1;
-    explicit OpenWatch(const std::string &path) {
-        fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd >= 0 && inotify_add_watch(fd, path.c_str(), IN_OPEN) < 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
-    OpenWatch(const OpenWatch &) = delete;
-    OpenWatch &operator=(const OpenWatch &) = delete;
-    ~OpenWatch() {
-        if (fd >= 0) close(fd);
-    }
-    bool watching() const { return fd >= 0; }
-    bool opened() {
-        alignas(inotify_event) char buf[4096];
-        bool any = false;
-        for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
-            for (char *p = buf; p < buf + n; p += sizeof(inotify_event) + ((inotify_event *)p)->len)
-                any |= (((inotify_event *)p)->mask & IN_OPEN) != 0;
-        return any;
-    }
-};
-
-// A FIFO under an open watch, and a writer waiting for a reader so that a reader that does get in
-// is let go at once instead of waiting forever. The writer's own open completes only once a reader
-// came, so any open seen before release() was a reader's.
-struct FifoWatch {
-    std::string path;
-    std::unique_ptr<OpenWatch> watch;
-    std::thread writer;
-    explicit FifoWatch(const std::string &p) : path(p) {
-        if (mkfifo(p.c_str(), 0644) != 0) return;
-        watch.reset(new OpenWatch(p));
-        writer = std::thread([this] {
-            int fd = open(path.c_str(), O_WRONLY);
-            if (fd >= 0) close(fd);
-        });
-    }
-    bool ready() const { return watch && watch->watching(); }
-    bool release() {   // true when some reader opened the FIFO
-        if (!writer.joinable()) return false;
-        bool opened = watch->opened();
-        int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);   // lets the writer go
-        writer.join();
-        if (fd >= 0) close(fd);
-        unlink(path.c_str());
-        return opened;
-    }
-    ~FifoWatch() { release(); }
 };
 
 Settings settings_image(int32_t version, int32_t music, int32_t sound) {
