@@ -66,10 +66,12 @@ struct Child {
     bool finish(std::string &text, int ms = 5000) {
         int status = 0;
         bool done = pump_until([&] {
+            // Exited first, read after: what it wrote just before it ended is in the pipe by then.
+            bool exited = waitpid(pid, &status, WNOHANG) == pid;
             char buf[256];
             ssize_t n;
             while ((n = read(out, buf, sizeof buf)) > 0) text.append(buf, (size_t)n);
-            return waitpid(pid, &status, WNOHANG) == pid;
+            return exited;
         }, ms);
         if (done) pid = -1;
         return done;   // exited (a refused request exits with an error status and no output)
