@@ -73,6 +73,9 @@ file(WRITE ${CMAKE_BINARY_DIR}/node_dirs.js
   "var GLITZ_NODE_DIRS = [\"${CMAKE_SOURCE_DIR}\", \"${CMAKE_BINARY_DIR}\"];\n")
 set(GLITZ_TEST_LINK_OPTIONS -O1 -lnodefs.js "SHELL:--pre-js ${CMAKE_BINARY_DIR}/node_dirs.js"
   "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/node_fs.js")
+# The scripts run before them: a change to one links the programs again.
+set(GLITZ_TEST_LINK_DEPENDS ${CMAKE_SOURCE_DIR}/tests/web/node_fs.js ${CMAKE_SOURCE_DIR}/tests/web/node_audio.js
+  ${CMAKE_SOURCE_DIR}/tests/web/node_asyncify.js)
 # Header-only libraries of the build machine that tests use (nlohmann/json) come through a folder
 # of their own, never through the machine's whole /usr/include; stb_image_write's code, which
 # Debian's libstb holds on Linux, is compiled for them here.
