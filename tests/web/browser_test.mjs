@@ -162,6 +162,14 @@ const BANNER = [112, 284, 912, 484];                  // where the centred banne
 const CREDIT_RGB = [0xff, 0xff, 0x55];                // the title's first credit line ...
 const CREDIT_LINE = [200, 240, 824, 300];             // ... and where it lies
 const FIGURE_ROWS = [0, 640, VIEW_W, VIEW_H];         // the figure's lower part, all across
+// Holds `key` for `ms`, then takes shot `name` and sums up the figure's rows in it.
+async function holdAndLook(page, key, ms, name) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+  await shoot(page, name);
+  return lit(page, name, FIGURE_ROWS);
+}
 const times = {};
 
 {
@@ -197,18 +205,10 @@ const times = {};
   check(Math.abs(standing.meanX - VIEW_W / 2) < 60, 'the figure stands in the middle', `mean x ${standing.meanX.toFixed(1)}`);
 
   // The right arrow held for half a second moves it right (8 units a tick).
-  await page.keyboard.down('ArrowRight');
-  await sleep(500);
-  await page.keyboard.up('ArrowRight');
-  await shoot(page, 'moved');
-  const moved = await lit(page, 'moved', FIGURE_ROWS);
+  const moved = await holdAndLook(page, 'ArrowRight', 500, 'moved');
   check(moved.meanX - standing.meanX > 100, 'the right arrow moves the figure right',
         `mean x ${standing.meanX.toFixed(1)} -> ${moved.meanX.toFixed(1)}`);
-  await page.keyboard.down('ArrowLeft');
-  await sleep(300);
-  await page.keyboard.up('ArrowLeft');
-  await shoot(page, 'back');
-  const back = await lit(page, 'back', FIGURE_ROWS);
+  const back = await holdAndLook(page, 'ArrowLeft', 300, 'back');
   check(moved.meanX - back.meanX > 60, 'the left arrow moves it back',
         `mean x ${moved.meanX.toFixed(1)} -> ${back.meanX.toFixed(1)}`);
 
