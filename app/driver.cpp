@@ -150,9 +150,14 @@ bool video_reset() {
         gfx_destroy();
         gfx = nullptr;
     }
-    // The pictures decode while the window opens; the loads after gfx_init take them.
-    for (const std::string &name : decode_ahead_names())
-        gfx_tex_decode_ahead(data_catalogue(), data_dir(), name.c_str());
+    // The pictures decode while the window opens. Their file names come from the catalogue read
+    // ahead without a word; gfx_init's data_catalogue() takes that parse and prints its lines, so
+    // the messages keep their place after the window's.
+    if (!decode_ahead_names().empty()) {
+        var &ahead = data_catalogue_ahead();
+        for (const std::string &name : decode_ahead_names())
+            gfx_tex_decode_ahead(ahead, data_dir(), name.c_str());
+    }
     init_video();
     if (!SDL_GetVideoSurface()) {
         // Nothing below can work without a window and its OpenGL context: the caller stops.

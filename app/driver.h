@@ -33,9 +33,9 @@ void init_video();
 // nothing may draw; the caller stops the program (app.cpp game_event).
 [[nodiscard]] bool video_reset();
 // Names a catalogue entry (texture, image or font) whose picture every video reset starts decoding
-// on a worker thread before it opens the window (gfx_tex_decode_ahead), for the pictures the first
+// on a worker thread (gfx_tex_decode_ahead) before it opens the window, for the pictures the first
 // screen after a reset loads at once; the pictures that screen's enter() did not load are dropped
-// after it (app.cpp). What is printed, and when, stays as without it.
+// after it (app.cpp). What is printed, and when, stays as without it (data_catalogue_ahead).
 void video_decode_ahead(const char *name);
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)

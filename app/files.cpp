@@ -95,6 +95,33 @@ std::string data_json_text() {
     return text;
 }
 
+// The catalogue read ahead (data_catalogue_ahead) and the line its parse would have printed; the
+// next data_catalogue() that would read the file takes both instead. Main thread only.
+static bool s_ahead_pending = false;
+static var s_ahead;
+static std::string s_ahead_why, s_ahead_message;
+
+// Reads and parses data.json into `out`; false, with the cause in `why`, when it gives no dict.
+static bool catalogue_load(var &out, std::string &why, std::string &message) {
+    std::string text;
+    message.clear();
+    if (catalogue_read(catalogue_path().c_str(), text, why)) {
+        json_parse_quiet(out, text.data(), (int)text.size(), message);
+        if (out.type() != VAR_DICT) why = "no JSON object of assets";
+    }
+    return out.type() == VAR_DICT;
+}
+
+var &data_catalogue_ahead() {
+    if (!driver || driver->data.type() != VAR_NONE) return data_catalogue();   // nothing to read
+    if (!s_ahead_pending) {
+        s_ahead = var();
+        catalogue_load(s_ahead, s_ahead_why, s_ahead_message);
+        s_ahead_pending = true;
+    }
+    return s_ahead;
+}
+
 var &data_catalogue() {
     if (!driver) {  // no platform record: nothing to keep a catalogue in
         static var none;
@@ -104,13 +131,18 @@ var &data_catalogue() {
     // Every start-up and video reset asks again while the file is missing: one report per cause.
     static std::string s_reported;
     if (driver->data.type() == VAR_NONE) {
-        std::string path = catalogue_path(), text, why;
-        if (catalogue_read(path.c_str(), text, why)) {
-            json_parse(driver->data, text.data(), (int)text.size());
-            if (driver->data.type() != VAR_DICT) why = "no JSON object of assets";
+        std::string why, message;
+        if (s_ahead_pending) {   // read already: the messages of that parse are printed now
+            driver->data = s_ahead;
+            why = s_ahead_why, message = s_ahead_message;
+            s_ahead = var();
+            s_ahead_pending = false;
+        } else {
+            catalogue_load(driver->data, why, message);
         }
+        fputs(message.c_str(), stderr);
         if (driver->data.type() != VAR_DICT && !why.empty()) {
-            std::string line = "unable to read catalogue " + path + ": " + why + "\n";
+            std::string line = "unable to read catalogue " + catalogue_path() + ": " + why + "\n";
             if (line != s_reported) fputs(line.c_str(), stderr);
             s_reported = line;
         } else {

@@ -19,6 +19,9 @@ std::string data_json_text();  // whole data.json, empty when missing
 var &data_catalogue();         // the parsed catalogue, parsed on first use; while the file is missing
                                // or no JSON object it stays none and is read again on the next call,
                                // with one "unable to read catalogue PATH: CAUSE" line per cause
+var &data_catalogue_ahead();   // data.json read and parsed before data_catalogue() is due, printing
+                               // nothing: the next data_catalogue() takes this parse and prints its
+                               // lines then (the parsed catalogue itself once there is one)
 void settings_tags(Settings &s);
 int32_t net_init();            // 0 on success, -1 on failure
 void net_quit();

@@ -109,7 +109,7 @@ int json_event(void* ctx, int type, const JSON_value* value)
     return 1;
 }
 
-int json_parse(var& out, const char* text, int length)
+int json_parse_quiet(var& out, const char* text, int length, std::string& message)
 {
     json_builder b;
     b.root = &out;
@@ -121,9 +121,10 @@ int json_parse(var& out, const char* text, int length)
     config.depth = 16;
     config.allow_comments = 1;
     config.handle_floats_manually = 0;
+    message.clear();
     JSON_parser jc = JSON_parser_new(&config);
     if (!jc) {
-        fprintf(stderr, "json_parse: out of memory\n");
+        message = "json_parse: out of memory\n";
         return 1;
     }
 
@@ -131,12 +132,22 @@ int json_parse(var& out, const char* text, int length)
     size_t n = text && length > 0 ? (size_t)length : 0;
     size_t fed = JSON_parser_chars(jc, text, n);
     if (fed < n && text[fed] != 0) {
-        fprintf(stderr, "JSON_parser_char: syntax error, byte %d\n", (int)fed);
+        char line[64];
+        snprintf(line, sizeof line, "JSON_parser_char: syntax error, byte %d\n", (int)fed);
+        message = line;
         status = 1;
     } else if (!JSON_parser_end(jc)) {
-        fprintf(stderr, "JSON_parser_end: syntax error\n");
+        message = "JSON_parser_end: syntax error\n";
         status = 1;
     }
     JSON_parser_delete(jc);
+    return status;
+}
+
+int json_parse(var& out, const char* text, int length)
+{
+    std::string message;
+    int status = json_parse_quiet(out, text, length, message);
+    if (!message.empty()) fputs(message.c_str(), stderr);
     return status;
 }
