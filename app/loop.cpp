@@ -13,7 +13,9 @@ void (*frame_present)() = swap_buffers;   // a test reads the back buffer before
 
 int SDL_main(int argc, char **argv) {
     program_argv0_set(argc > 0 && argv ? argv[0] : nullptr);   // the default name (app.h)
-    setvbuf(stdout, nullptr, _IOLBF, 0);  // diagnostics stay on the terminal, a line at a time
+    // Diagnostics reach the terminal a line at a time. Microsoft's C runtimes refuse a size of 0
+    // and buffer _IOLBF fully: there the start-up lines are flushed where they end (driver_init).
+    setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     Game game{};  // lives for the whole run; every state keeps its address
     game_init(&game);
     // GLITZ_TICK_REPORT set: print the monotonic clock at the first presented frame and, at the

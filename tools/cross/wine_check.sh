@@ -3,9 +3,9 @@
 # as a player would: started from a folder with its data, the title screen checked by its pixels,
 # a key starts a run, standing still a ball hits and the game-over banner shows, Ctrl+Q ends it
 # with status 0; stdout.txt and stderr.txt beside the program hold the start-up lines, and
-# settings.dat in %APPDATA%\GameName is read. Bad input (no data folder, a damaged data.json, a
-# settings.dat that is too long) must give the same messages as the Linux program in BUILD_LINUX
-# (default: build/ beside BUILD_WIN) and no crash. Then the installer: a silent install, the game
+# settings.dat in %APPDATA%\GameName is read. The whole start-up transcript (good data, no data
+# folder, two damaged data.json, a settings.dat that is too long) must be the Linux program's, in
+# BUILD_LINUX (default: build/ beside BUILD_WIN), line for line, and the one tests/transcripts holds. Then the installer: a silent install, the game
 # started through its Start-menu shortcut reaching its first frame, and a silent uninstall that
 # leaves nothing behind.
 # Prints one line per check, "ok: what" or "FAIL: what"; exits with the number of failures.
@@ -140,17 +140,20 @@ startup_lines() {
 }
 check "stdout.txt and stderr.txt beside the program; settings.dat read from %APPDATA%\\GameName" startup_lines
 
-# --- bad input: the same messages as on Linux -----------------------------------------------------
-# messages DIR: the lines that tell about input, with the per-user folder's path cut off.
-messages() {
-  text "$1/stderr.txt" | grep -E "unable to find|too large|file not found|rror|not found|failed" |
-    sed -E 's#^file not found: .*GameName/#file not found: GameName/#' | sort -u
+# --- start-up transcripts: the same lines as on Linux ------------------------------------------------
+# transcript DIR: both streams of a run, in order, with what differs between machines blanked
+# (tests/transcripts/normalize.sed, as the Linux program's test uses it).
+transcript() {
+  sed -E -f tests/transcripts/normalize.sed "$1/stdout.txt"
+  echo "--- stderr"
+  sed -E -f tests/transcripts/normalize.sed "$1/stderr.txt"
 }
 
-# bad_input NAME SETUP: runs both programs in a folder prepared by SETUP DIR, ends them with
-# Ctrl+Q after their first frame, and compares their messages.
-bad_input() {
-  local name=$1 prepare=$2 kind dir
+# same_start NAME SETUP [EXPECTED]: runs both programs in a folder prepared by SETUP DIR USERDIR,
+# ends them with Ctrl+Q after their first frame, and compares their whole transcripts with each
+# other and, when given, with tests/transcripts/EXPECTED.
+same_start() {
+  local name=$1 prepare=$2 expected=${3:-} kind dir
   for kind in wine linux; do
     dir=$WORK/$name-$kind
     rm -rf "$dir"; mkdir -p "$dir" "$WORK/linux-home/.local/share"
@@ -166,21 +169,32 @@ bad_input() {
     fi
     wait_line "$dir/stderr.txt" "first frame at" 90 || { echo "$kind: no first frame"; cat "$dir/stderr.txt"; return 1; }
     stop_game || { echo "$kind: exit status $?"; return 1; }
+    transcript "$dir" >"$dir/transcript.txt"
   done
-  diff <(messages "$WORK/$name-linux") <(messages "$WORK/$name-wine") || return 1
-  [[ -n $(messages "$WORK/$name-wine") ]] || { echo "no message at all"; return 1; }
+  diff "$WORK/$name-linux/transcript.txt" "$WORK/$name-wine/transcript.txt" || return 1
+  [[ -z $expected ]] || diff "tests/transcripts/$expected" "$WORK/$name-wine/transcript.txt" || return 1
 }
+good_data() { ln -s "$BUILD/data" "$1/data"; }
 no_data() { :; }
-damaged_json() {
-  [[ -d $1/data ]] || { cp -r "$BUILD/data" "$1/data"; printf '{"font0": {"texture": "font0.png", "rects": [' >"$1/data/data.json"; }
+# The same catalogues as tests/test_program.cpp's: a "//" comment before the '{', and a text cut
+# inside its second entry.
+comment_json() {
+  mkdir -p "$1/data"
+  printf '// assets\n{"ball": {}}' >"$1/data/data.json"
+}
+cut_json() {
+  mkdir -p "$1/data"
+  printf '%s' '{"ball": {"texture": "ball.png", "rect": {"x": 0, "y": 0, "w": 64, "h": 64}, "shape": {"x": 0, "y": 0, "w": 64, "h": 64}}, "ball.png": {"fname": ' >"$1/data/data.json"
 }
 long_settings() {
   head -c 277 /dev/zero >"$2/settings.dat"
   [[ -e $1/data ]] || ln -s "$BUILD/data" "$1/data"
 }
-check "no data folder: the same messages as on Linux, no crash" bad_input no-data no_data
-check "damaged data.json: the same messages as on Linux, no crash" bad_input damaged-json damaged_json
-check "settings.dat of 277 bytes: the same messages as on Linux, no crash" bad_input long-settings long_settings
+check "good data: the start-up transcript of Linux, line for line" same_start good good_data startup_good.txt
+check "no data folder: the start-up transcript of Linux, no crash" same_start no-data no_data startup_missing.txt
+check "data.json failing before its '{': the start-up transcript of Linux, no crash" same_start comment comment_json startup_comment.txt
+check "data.json cut short: the start-up transcript of Linux, no crash" same_start cut cut_json startup_cut.txt
+check "settings.dat of 277 bytes: the start-up transcript of Linux, no crash" same_start long-settings long_settings
 
 # --- the installer ----------------------------------------------------------------------------------
 PF=$WINEPREFIX/drive_c/Program\ Files/Glitz\ Fall
