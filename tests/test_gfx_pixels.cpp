@@ -340,6 +340,40 @@ TEST_F(Pixels, MissingFilesDrawInTheCurrentColourMissingEntriesNothing) {
     EXPECT_EQ(out, 0u);
     EXPECT_RGB(14, 25, 0, 255, 0, 0);
     EXPECT_RGB(34, 25, 0, 255, 0, 0);
+
+    // Where GL name 0 samples as black (WebGL), as it does here once the default texture holds a
+    // black texel, the quads on it still show the current colour: they are drawn untextured
+    // (fault: texturing left on for name 0 draws black squares). The textured quads after them, in
+    // the same batch span and outside one, show their texels again (fault: texturing left off
+    // draws them white).
+    struct BlackDefaultTexture {
+        BlackDefaultTexture() { set(1); }
+        ~BlackDefaultTexture() { set(0); }
+        static void set(int size) {
+            const uint8_t black[4] = {0, 0, 0, 255};
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, black);
+        }
+    } black_default;
+    int32_t ramp = gfx_img_load("ramp");
+    for (bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "in a batch span" : "one by one");
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (batched) gfx_batch_begin();
+        gfx_color(255, 0, 0, 255);
+        gfx_draw_img(nofile, 10, 10, 30, 30);
+        gfx_draw_img(ramp, 50, 10, 64, 64);
+        gfx_draw_img(nofile, 120, 10, 30, 30);
+        gfx_color(255, 255, 255, 255);
+        gfx_draw_img(ramp, 160, 10, 64, 64);
+        if (batched) gfx_batch_end();
+        count_lit(10, 10, 30, 30, in, out);
+        EXPECT_EQ(in, 30u * 30u);
+        EXPECT_RGB(25, 25, 255, 0, 0, 0);
+        EXPECT_RGB(135, 25, 255, 0, 0, 0);
+        EXPECT_RGB(55, 15, 20, 0, 0, 2);       // ramp texel (5, 5) tinted red: green and blue gone
+        EXPECT_RGB(165, 15, 20, 20, 128, 2);   // the same texel in white
+    }
 }
 
 TEST_F(Pixels, TextLightsWhereTheCaretSays) {
