@@ -108,12 +108,24 @@ static int s_batch_quads = 0;
 static uint32_t s_batch_gl = 0;   // the texture of the waiting quads
 static int s_batch_depth = 0;     // open spans
 
+// Quads on GL name 0 (a texture whose file did not load) are drawn with texturing off, as
+// gfx_fill_rect draws, so they show the current colour on every platform: desktop OpenGL leaves
+// the incomplete default texture out by itself, but WebGL samples it as black.
 void gfx_flush() {
     if (s_batch_quads == 0) return;
+    const bool untextured = s_batch_gl == 0;
+    if (untextured) {
+        glDisable(GL_TEXTURE_2D);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
     glBindTexture(GL_TEXTURE_2D, s_batch_gl);
     glVertexPointer(2, GL_FLOAT, 0, s_batch_pos);
     glTexCoordPointer(2, GL_FLOAT, 0, s_batch_uv);
     glDrawArrays(GL_TRIANGLES, 0, 6 * s_batch_quads);
+    if (untextured) {
+        glEnable(GL_TEXTURE_2D);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
     s_batch_quads = 0;
 }
 
@@ -278,6 +290,6 @@ void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 void gfx_draw_tex(uint32_t gl, int32_t y) {
-    if (!gfx) return;   // name 0 (a texture that did not load) is a square in the current colour
+    if (!gfx) return;   // name 0 (a texture that did not load) is a square in the current colour (gfx_flush)
     draw_quad(gl, GfxRect{800, (float)y, 100, 100}, GfxRect{0, 0, 1, 1});
 }

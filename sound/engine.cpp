@@ -43,7 +43,12 @@ struct SoundEngine::Pace {
 // Buffer sizes tried in turn when the device refuses the one before.
 static const int32_t kDeviceFallbacks[] = {SoundEngine::kDeviceFrames, 1024, 2048, 4096};
 
-SoundEngine::SoundEngine() {
+// The time one device buffer of `frames` frames lasts, in nanoseconds.
+static int64_t block_ns(int32_t frames) { return (int64_t)frames * 1000000000 / SoundEngine::kRate; }
+
+// The counters exist from the start, timed for the preferred buffer; opening a device times
+// them for the buffer it took.
+SoundEngine::SoundEngine() : pace(new Pace(block_ns(kDeviceFrames))) {
     voices = new Voice[kVoices];
     mix = new float[kMixFrames * 2];
 }
@@ -67,7 +72,7 @@ SoundEngine *SoundEngine::create(bool open_device) {
         want.samples = (Uint16)frames;
         want.callback = callback;
         want.userdata = e;
-        e->pace.reset(new Pace((int64_t)frames * 1000000000 / kRate));
+        e->pace.reset(new Pace(block_ns(frames)));
         // No "obtained" spec: SDL converts to whatever the hardware wants.
         if (SDL_OpenAudio(&want, nullptr) == 0) {
             e->device_frames_ = frames;
@@ -113,17 +118,21 @@ void SoundEngine::callback(void *self, uint8_t *stream, int len) {
     }
     int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                       std::chrono::steady_clock::now().time_since_epoch()).count();
-    e->pace->callbacks++;
-    if (e->pace->clock.tick(now)) e->pace->underruns++;
-    e->pace->longest_gap = e->pace->clock.longest_gap_ns();
-    e->pace->longest_gap_at = e->pace->clock.longest_gap_at_ns();
+    e->count_callback(now);
     e->render((int16_t *)stream, len / 4);
 }
 
-int64_t SoundEngine::callbacks() const { return pace ? pace->callbacks.load() : 0; }
-int64_t SoundEngine::underruns() const { return pace ? pace->underruns.load() : 0; }
-int64_t SoundEngine::longest_gap_ns() const { return pace ? pace->longest_gap.load() : 0; }
-int64_t SoundEngine::longest_gap_at_ns() const { return pace ? pace->longest_gap_at.load() : 0; }
+void SoundEngine::count_callback(int64_t now_ns) {
+    pace->callbacks++;
+    if (pace->clock.tick(now_ns)) pace->underruns++;
+    pace->longest_gap = pace->clock.longest_gap_ns();
+    pace->longest_gap_at = pace->clock.longest_gap_at_ns();
+}
+
+int64_t SoundEngine::callbacks() const { return pace->callbacks.load(); }
+int64_t SoundEngine::underruns() const { return pace->underruns.load(); }
+int64_t SoundEngine::longest_gap_ns() const { return pace->longest_gap.load(); }
+int64_t SoundEngine::longest_gap_at_ns() const { return pace->longest_gap_at.load(); }
 
 // ---- Sources ------------------------------------------------------------------------------------
 

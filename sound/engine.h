@@ -123,6 +123,9 @@ public:
     int64_t underruns() const;                 // of them, those that came too late (CallbackClock)
     int64_t longest_gap_ns() const;            // the longest time between two callbacks
     int64_t longest_gap_at_ns() const;         // when it ended, counted from the first callback
+    // Counts one audio callback that began at `now_ns` (steady clock) in the four numbers above.
+    // The callback calls it; a test calls it to give an engine without a device callback times.
+    void count_callback(int64_t now_ns);
 
     // Mixes `frames` frames of interleaved stereo into `out`. The audio callback runs this; without
     // a device, callers do.

@@ -40,7 +40,7 @@ void sound_init() {
 
 void sound_quit() {
     if (!sound_layer) return;
-    if (SoundEngine *e = sound_layer->engine; e && e->device_frames())
+    if (SoundEngine *e = sound_layer->engine; e && e->underruns() > 0)
         fprintf(stderr, "audio: %lld late callbacks (underruns) of %lld, longest gap %.1f ms at %.1f s, buffer %d frames\n",
                 (long long)e->underruns(), (long long)e->callbacks(), e->longest_gap_ns() / 1e6,
                 e->longest_gap_at_ns() / 1e9, (int)e->device_frames());

@@ -5,6 +5,10 @@
 //   sound_play(sound_load("splat"), 0.5f, 0.0f);   // handle 0 plays nothing
 //   music = stream_open("music"); stream_play(music, 0.5f, 0.0f);
 //   sound_caches_destroy(); sound_quit();
+//
+// sound_quit() closes the device and prints nothing, unless some audio callbacks came too late to
+// keep the device fed (SoundEngine::underruns()): then it prints one line, "audio: N late callbacks
+// (underruns) of M, longest gap G ms at T s, buffer B frames".
 #pragma once
 #include <cstdint>
 

@@ -1,7 +1,11 @@
-// Geometry of the drawing layer, without a window: clipping, image quads, box parts, unproject.
+// Geometry of the drawing layer, without a window: clipping, image quads, box parts, unproject, and
+// the size and scaling of pictures the mipmap chain takes as they are not (GLU's, for the browser).
 #include <gtest/gtest.h>
+#include <climits>
 #include <cmath>
+#include <vector>
 #include "gfx/gfx.h"
+#include "gfx/mipmap.h"
 
 static void expect_rect(const GfxRect &r, float x, float y, float w, float h) {
     EXPECT_NEAR(r.x, x, 1e-4f);
@@ -150,6 +154,85 @@ TEST(GfxPremultiply, ColoursScaledByAlpha) {
     gfx_premultiply(px, 4);
     const uint8_t want[] = {128, 64, 0, 128, 0, 0, 0, 0, 10, 20, 30, 255, 1, 1, 1, 1};
     for (int i = 0; i < 16; i++) EXPECT_EQ(px[i], want[i]) << i;
+}
+
+// The sizes chosen on the way to a mipmap chain (the pixel tests hold them against GLU for every side
+// 1..300 at the real maximum); here small maxima, where both sides halve together.
+TEST(GfxMipmapFit, NearestPowersHalvedTogetherUntilTheyFit) {
+    struct Case { int32_t w, h, max, fit_w, fit_h; };
+    const Case cases[] = {
+        {7, 1, 8, 8, 1},       // up to the nearest power, which fits exactly (fault: >= max)
+        {7, 1, 4, 4, 1},       // 8 is too wide: halved, the height stays 1
+        {12, 3, 4, 4, 1},      // 16 x 4 -> 8 x 2 -> 4 x 1: both halve while one is too big (fault: &&)
+        {3, 12, 4, 1, 4},      // the same the other way round
+        {3, 300, 1024, 4, 256},
+        {1, 1, 1, 1, 1},
+        {INT32_MAX, 1, 16384, 16384, 1},   // the nearest power is 2^31 (fault: doubling in 32 bits)
+    };
+    for (const Case &c : cases) {
+        int32_t w = -1, h = -1;
+        EXPECT_TRUE(gfx_mipmap_fit(c.w, c.h, c.max, &w, &h)) << c.w << "x" << c.h;
+        EXPECT_EQ(w, c.fit_w) << c.w << "x" << c.h << " max " << c.max;
+        EXPECT_EQ(h, c.fit_h) << c.w << "x" << c.h << " max " << c.max;
+    }
+    // A side or maximum below 1 is refused and the answer left alone (fault: 0 taken as a power).
+    const int32_t refused[][3] = {{0, 4, 16}, {4, 0, 16}, {-4, 4, 16}, {4, -1, 16}, {4, 4, 0}, {INT32_MIN, 4, 16}};
+    for (const auto &r : refused) {
+        int32_t w = -1, h = -1;
+        EXPECT_FALSE(gfx_mipmap_fit(r[0], r[1], r[2], &w, &h)) << r[0] << "x" << r[1] << " max " << r[2];
+        EXPECT_EQ(w, -1);
+        EXPECT_EQ(h, -1);
+    }
+}
+
+static std::vector<uint8_t> random_rgba(int32_t w, int32_t h, uint32_t &seed) {
+    std::vector<uint8_t> px((size_t)w * h * 4);
+    for (uint8_t &b : px) b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 16);
+    return px;
+}
+
+// The scaling, whole pictures each (the pixel tests hold it within 1 of gluScaleImage).
+TEST(GfxMipmapScale, AreaWeightedBoxesWrappingWhenEnlarged) {
+    // Enlarged 3 -> 4: each new pixel covers 3/4 of a source pixel, averaged over a box one source
+    // pixel wide round its centre: 7/8 p0 + 1/8 p2 (wrapped round from the far edge), 3/8 p0 + 5/8 p1,
+    // 5/8 p1 + 3/8 p2, 7/8 p2 + 1/8 p0, rounded to nearest (faults: no wrap, a box as wide as the
+    // new pixel, truncation).
+    const uint8_t row[12] = {0, 100, 200, 255, 30, 60, 90, 120, 255, 0, 255, 0};
+    const std::vector<uint8_t> want = {32, 88, 207, 223, 19, 75, 131, 171, 114, 38, 152, 75, 223, 13, 248, 32};
+    std::vector<uint8_t> got(16);
+    gfx_mipmap_scale(row, 3, 1, got.data(), 4, 1);
+    EXPECT_EQ(got, want);
+    gfx_mipmap_scale(row, 1, 3, got.data(), 1, 4);   // a column the same
+    EXPECT_EQ(got, want);
+
+    // For every pair of sizes 1..9 -> 1..16, a picture of one colour keeps it exactly (faults: a
+    // source pixel left out of a box or counted twice, weights not adding up to the whole).
+    const uint8_t colour[4] = {201, 7, 255, 128};
+    for (int32_t n = 1; n <= 9; n++)
+        for (int32_t m = 1; m <= 16; m++) {
+            std::vector<uint8_t> src((size_t)n * 3 * 4), dst((size_t)m * 5 * 4);
+            for (size_t i = 0; i < src.size(); i++) src[i] = colour[i % 4];
+            gfx_mipmap_scale(src.data(), n, 3, dst.data(), m, 5);
+            bool same = true;
+            for (size_t i = 0; i < dst.size(); i++) same = same && dst[i] == colour[i % 4];
+            EXPECT_TRUE(same) << n << "x3 -> " << m << "x5";
+        }
+
+    // The same size is a copy, and halving both sides is the chain's own halving, byte for byte
+    // (faults: a box off centre by a pixel, rounding other than (a + b + c + d + 2) / 4).
+    uint32_t seed = 7;
+    for (const auto &size : {std::pair<int32_t, int32_t>{5, 3}, {2, 2}, {8, 4}, {4, 16}, {32, 32}}) {
+        const int32_t w = size.first, h = size.second;
+        std::vector<uint8_t> src = random_rgba(w, h, seed), copy(src.size());
+        gfx_mipmap_scale(src.data(), w, h, copy.data(), w, h);
+        EXPECT_EQ(copy, src) << w << "x" << h;
+        if (w % 2 || h % 2) continue;
+        std::vector<uint8_t> half((size_t)w / 2 * (h / 2) * 4);
+        gfx_mipmap_scale(src.data(), w, h, half.data(), w / 2, h / 2);
+        gfx_mipmap_halve(src.data(), w, h);
+        src.resize(half.size());
+        EXPECT_EQ(half, src) << w << "x" << h;
+    }
 }
 
 // Where the view puts a canvas point: window centre + S x (p - canvas centre) rotated by R.

@@ -154,42 +154,170 @@ TEST_F(Pixels, DecodedAheadLoadsAsBefore) {
     for (int i = 0; i < 16; i++) EXPECT_EQ(0, memcmp(&tex[i * 4], (i % 4) < 2 ? left : clear, 4)) << i;
 }
 
+// Every level of the texture bound to GL_TEXTURE_2D, from 0 to the first empty one.
+struct TexLevel {
+    GLint w, h;
+    std::vector<uint8_t> rgba;
+};
+static std::vector<TexLevel> read_chain() {
+    std::vector<TexLevel> chain;
+    for (int level = 0;; level++) {
+        TexLevel l{0, 0, {}};
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &l.w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &l.h);
+        if (l.w == 0 || l.h == 0) return chain;
+        l.rgba.resize((size_t)l.w * l.h * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, l.rgba.data());
+        chain.push_back(std::move(l));
+        if (chain.back().w == 1 && chain.back().h == 1) return chain;   // (no level beyond the largest's)
+    }
+}
+
+// The chain GLU's gluBuild2DMipmaps makes of a w x h picture.
+static std::vector<TexLevel> glu_chain(int w, int h, const std::vector<uint8_t> &px) {
+    GLuint tex;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    EXPECT_EQ(0, gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data()));
+    std::vector<TexLevel> chain = read_chain();
+    glDeleteTextures(1, &tex);
+    return chain;
+}
+
+static std::vector<uint8_t> random_rgba(int w, int h, uint32_t &seed) {
+    std::vector<uint8_t> px((size_t)w * h * 4);
+    for (uint8_t &b : px) b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 16);
+    return px;
+}
+
+// The largest difference between two pictures' bytes, or 256 when their sizes differ.
+static int worst_difference(const std::vector<uint8_t> &a, const std::vector<uint8_t> &b) {
+    if (a.size() != b.size()) return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); i++) worst = std::max(worst, abs(a[i] - b[i]));
+    return worst;
+}
+
+// Level sizes equal at every level, and, unless sizes_only, the bytes too.
+static void expect_same_chain(const std::vector<TexLevel> &got, const std::vector<TexLevel> &want,
+                              bool sizes_only = false) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t level = 0; level < got.size(); level++) {
+        ASSERT_EQ(got[level].w, want[level].w) << "level " << level;
+        ASSERT_EQ(got[level].h, want[level].h) << "level " << level;
+        if (!sizes_only) {
+            EXPECT_TRUE(got[level].rgba == want[level].rgba) << "level " << level;
+        }
+    }
+}
+
 // The chain built here against GLU's: the same random pictures uploaded both ways read back equal at
 // every level down to 1 x 1 (square, wide, tall, a single row, a single column). A size that is no
-// power of two takes GLU's path, which rescales it.
+// power of two takes GLU's path, which rescales it. At the driver's maximum side the chain is still
+// built here; a power of two beyond it goes to GLU, which halves it to fit (fault: the maximum not
+// checked, or only on one side: the driver refuses the level and the texture stays empty).
 TEST_F(Pixels, MipmapChainIsGlusByteForByte) {
     REQUIRE_WINDOW(win);
-    const int sizes[][2] = {{64, 64}, {256, 32}, {16, 128}, {1, 16}, {32, 1}, {1, 1}, {48, 20}};
+    GLint max = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
+    const std::vector<std::pair<int, int>> sizes = {{64, 64}, {256, 32}, {16, 128}, {1, 16}, {32, 1}, {1, 1},
+                                                    {48, 20}, {3, 1}, {1, 12}, {max, 1}, {1, max}, {2 * max, 1},
+                                                    {1, 2 * max}, {2 * max, 4}, {4, 2 * max}};
     uint32_t seed = 1;
     for (const auto &size : sizes) {
-        const int w = size[0], h = size[1];
+        const int w = size.first, h = size.second;
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        std::vector<uint8_t> px((size_t)w * h * 4);
-        for (uint8_t &b : px) b = (uint8_t)((seed = seed * 1103515245u + 12345u) >> 16);
-        GLuint tex[2];
-        glGenTextures(2, tex);
-        glBindTexture(GL_TEXTURE_2D, tex[0]);
-        ASSERT_EQ(0, gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data()));
-        glBindTexture(GL_TEXTURE_2D, tex[1]);
+        std::vector<uint8_t> px = random_rgba(w, h, seed);
+        std::vector<TexLevel> want = glu_chain(w, h, px);
+        GLuint tex;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
         const char *why = nullptr;
         ASSERT_TRUE(gfx_mipmap_upload(w, h, px.data(), &why)) << why;
-        for (int level = 0;; level++) {
-            GLint lw[2], lh[2];
-            std::vector<uint8_t> got[2];
-            for (int i = 0; i < 2; i++) {
-                glBindTexture(GL_TEXTURE_2D, tex[i]);
-                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &lw[i]);
-                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &lh[i]);
-                got[i].resize((size_t)lw[i] * lh[i] * 4);
-                if (lw[i]) glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, got[i].data());
-            }
-            ASSERT_EQ(lw[0], lw[1]) << "level " << level;
-            ASSERT_EQ(lh[0], lh[1]) << "level " << level;
-            if (!lw[0]) break;
-            EXPECT_TRUE(got[0] == got[1]) << "level " << level;
-        }
-        glDeleteTextures(2, tex);
+        expect_same_chain(read_chain(), want);
+        glDeleteTextures(1, &tex);
     }
+
+    // A side below 1 is refused with GLU's reason, and the texture keeps the level it had (faults:
+    // 0 taken for a power of two, which halves nothing into a chain; a refusal reported as success).
+    GLuint tex;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    const uint8_t texel[4] = {1, 2, 3, 4};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    const std::vector<TexLevel> before = read_chain();
+    for (const auto &size : std::vector<std::pair<int, int>>{{0, 4}, {4, 0}, {0, 0}, {-4, 4}, {4, -1}, {0, 1}, {1, 0}}) {
+        SCOPED_TRACE(std::to_string(size.first) + "x" + std::to_string(size.second));
+        const char *why = nullptr;
+        EXPECT_FALSE(gfx_mipmap_upload(size.first, size.second, nullptr, &why));
+        EXPECT_STREQ(why, (const char *)gluErrorString(GLU_INVALID_VALUE));
+        EXPECT_FALSE(gfx_mipmap_upload(size.first, size.second, nullptr, nullptr));   // no reason wanted
+        expect_same_chain(read_chain(), before);
+    }
+    glDeleteTextures(1, &tex);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+// What a platform without GLU does with the other sizes (mipmap_web.cpp: gfx_mipmap_fit, then
+// gfx_mipmap_scale, then the chain) against GLU itself. The size: every side 1..300, across and
+// down, and sides beyond the maximum, as gluBuild2DMipmaps gives them (faults: rounding down or up
+// where GLU rounds the other way, one side halved alone). The scaled picture: within 1 of
+// gluScaleImage's, whole, enlarged, shrunk and both (faults: a box of the wrong width or place, no
+// wrapping at the edges when enlarging); then the chain made from it has GLU's level sizes.
+// (gluBuild2DMipmaps' own bytes are no reference: it interpolates linearly where it enlarges.)
+TEST_F(Pixels, MipmapFitAndScaleAreGlus) {
+    REQUIRE_WINDOW(win);
+    GLint max = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max);
+    std::vector<std::pair<int, int>> sizes;
+    for (int n = 1; n <= 300; n++) sizes.insert(sizes.end(), {{n, 1}, {1, n}});
+    for (const std::pair<int, int> &s : std::vector<std::pair<int, int>>{
+             {max, 1}, {max + 1, 1}, {max * 3 / 2 - 1, 1}, {max * 3 / 2, 1}, {2 * max, 64}, {64, 2 * max},
+             {max * 3 / 2, 3}, {4 * max, 2}})
+        sizes.push_back(s);
+    std::vector<uint8_t> px(4 * (size_t)max * 4 * 64);
+    std::string wrong;
+    for (const auto &size : sizes) {
+        const int w = size.first, h = size.second;
+        GLuint tex;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+        ASSERT_EQ(0, gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data()));
+        GLint glu_w = 0, glu_h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &glu_w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &glu_h);
+        glDeleteTextures(1, &tex);
+        int32_t fit_w = 0, fit_h = 0;
+        EXPECT_TRUE(gfx_mipmap_fit(w, h, max, &fit_w, &fit_h));
+        if (fit_w != glu_w || fit_h != glu_h)
+            wrong += " " + std::to_string(w) + "x" + std::to_string(h) + ": " + std::to_string(fit_w) + "x" +
+                     std::to_string(fit_h) + ", GLU " + std::to_string(glu_w) + "x" + std::to_string(glu_h);
+    }
+    EXPECT_EQ(wrong, "");
+
+    uint32_t seed = 3;
+    const std::vector<std::pair<int, int>> scaled = {{3, 1}, {1, 3}, {6, 5}, {12, 20}, {7, 3}, {48, 20},
+                                                     {5, 300}, {300, 7}, {max * 3 / 2, 3}};
+    for (const auto &size : scaled) {
+        const int w = size.first, h = size.second;
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        std::vector<uint8_t> src = random_rgba(w, h, seed);
+        int32_t fit_w = 0, fit_h = 0;
+        ASSERT_TRUE(gfx_mipmap_fit(w, h, max, &fit_w, &fit_h));
+        std::vector<uint8_t> fitted((size_t)fit_w * fit_h * 4), glu(fitted.size());
+        gfx_mipmap_scale(src.data(), w, h, fitted.data(), fit_w, fit_h);
+        ASSERT_EQ(0, gluScaleImage(GL_RGBA, w, h, GL_UNSIGNED_BYTE, src.data(), fit_w, fit_h, GL_UNSIGNED_BYTE, glu.data()));
+        EXPECT_LE(worst_difference(fitted, glu), 1);
+        const std::vector<TexLevel> want = glu_chain(w, h, src);
+        GLuint tex;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+        const char *why = nullptr;
+        ASSERT_TRUE(gfx_mipmap_upload(fit_w, fit_h, fitted.data(), &why)) << why;
+        expect_same_chain(read_chain(), want, true);
+        glDeleteTextures(1, &tex);
+    }
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
 // Magnified, neighbouring texels blend; shrunk eight times, every pixel shows the average of its
@@ -340,6 +468,40 @@ TEST_F(Pixels, MissingFilesDrawInTheCurrentColourMissingEntriesNothing) {
     EXPECT_EQ(out, 0u);
     EXPECT_RGB(14, 25, 0, 255, 0, 0);
     EXPECT_RGB(34, 25, 0, 255, 0, 0);
+
+    // Where GL name 0 samples as black (WebGL), as it does here once the default texture holds a
+    // black texel, the quads on it still show the current colour: they are drawn untextured
+    // (fault: texturing left on for name 0 draws black squares). The textured quads after them, in
+    // the same batch span and outside one, show their texels again (fault: texturing left off
+    // draws them white).
+    struct BlackDefaultTexture {
+        BlackDefaultTexture() { set(1); }
+        ~BlackDefaultTexture() { set(0); }
+        static void set(int size) {
+            const uint8_t black[4] = {0, 0, 0, 255};
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, black);
+        }
+    } black_default;
+    int32_t ramp = gfx_img_load("ramp");
+    for (bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "in a batch span" : "one by one");
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (batched) gfx_batch_begin();
+        gfx_color(255, 0, 0, 255);
+        gfx_draw_img(nofile, 10, 10, 30, 30);
+        gfx_draw_img(ramp, 50, 10, 64, 64);
+        gfx_draw_img(nofile, 120, 10, 30, 30);
+        gfx_color(255, 255, 255, 255);
+        gfx_draw_img(ramp, 160, 10, 64, 64);
+        if (batched) gfx_batch_end();
+        count_lit(10, 10, 30, 30, in, out);
+        EXPECT_EQ(in, 30u * 30u);
+        EXPECT_RGB(25, 25, 255, 0, 0, 0);
+        EXPECT_RGB(135, 25, 255, 0, 0, 0);
+        EXPECT_RGB(55, 15, 20, 0, 0, 2);       // ramp texel (5, 5) tinted red: green and blue gone
+        EXPECT_RGB(165, 15, 20, 20, 128, 2);   // the same texel in white
+    }
 }
 
 TEST_F(Pixels, TextLightsWhereTheCaretSays) {

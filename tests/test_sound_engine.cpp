@@ -514,6 +514,31 @@ TEST(CallbackClock, CountsOnlyCallbacksMoreThanTwoBlocksApart) {
     EXPECT_FALSE(clock.tick(11 * block));          // measured from the late one, not from a schedule
     EXPECT_EQ(clock.longest_gap_ns(), 2 * block + 1);
     EXPECT_EQ(clock.longest_gap_at_ns(), 5 * block + 1);   // counted from the first callback
+
+    // Step by step on a clock that reads 0 at the first callback: after each tick, whether it was
+    // late, the longest gap and when it ended.
+    struct Step { int64_t at; bool late; int64_t longest, longest_at; };
+    const int64_t ten_s = 10000000000;
+    const Step steps[] = {
+        {0, false, 0, 0},
+        // Late from a first callback at 0 (fault: "last_ns_ > 0" takes 0 for "no callback yet"
+        // and sees no gap; "last_ns_ <= 0" restarts the count of time here: longest_at 0).
+        {2 * block + 1, true, 2 * block + 1, 2 * block + 1},
+        {4 * block + 1, false, 2 * block + 1, 2 * block + 1},   // exactly two blocks: not late
+        // As long as the longest so far: late, but the longest keeps its first end (fault: >=).
+        {6 * block + 2, true, 2 * block + 1, 2 * block + 1},
+        // A ten-second gap is one late callback, and the new longest.
+        {6 * block + 2 + ten_s, true, ten_s, 6 * block + 2 + ten_s},
+        {7 * block + 2 + ten_s, false, ten_s, 6 * block + 2 + ten_s},
+        {9 * block + 3 + ten_s, true, ten_s, 6 * block + 2 + ten_s},   // a shorter late one
+    };
+    CallbackClock zero(block);
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.at);
+        EXPECT_EQ(zero.tick(s.at), s.late);
+        EXPECT_EQ(zero.longest_gap_ns(), s.longest);
+        EXPECT_EQ(zero.longest_gap_at_ns(), s.longest_at);
+    }
 }
 
 }  // namespace

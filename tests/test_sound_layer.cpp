@@ -151,6 +151,29 @@ TEST_F(LayerTest, HandlesOutsideTheTablesAreRefused) {
               "stream_play error: 256 - missing stream\n");
 }
 
+// Quitting prints nothing when every callback came on time (fault: the line printed on every exit,
+// or for a count of 0), and one whole line when one or more came late (faults: no line for a single
+// late callback, a line per late callback, a count or gap left unrecorded).
+TEST_F(LayerTest, QuitSaysNothingUnlessCallbacksCameLate) {
+    const int64_t ms = 1000000, block = 11609977;   // block: 512 frames at 44100 Hz
+    struct Case { std::vector<int64_t> callbacks; const char *printed; };
+    const Case cases[] = {
+        {{1000, 1000 + block, 1000 + 2 * block, 1000 + 4 * block}, ""},
+        {{0, 10 * ms, 500 * ms, 510 * ms},
+         "audio: 1 late callbacks (underruns) of 4, longest gap 490.0 ms at 0.5 s, buffer 0 frames\n"},
+        {{0, 10 * ms, 500 * ms, 530 * ms, 540 * ms},
+         "audio: 2 late callbacks (underruns) of 5, longest gap 490.0 ms at 0.5 s, buffer 0 frames\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.printed);
+        if (!sound_layer) sound_init_with(SoundEngine::create(false));
+        for (int64_t t : c.callbacks) engine()->count_callback(t);
+        testing::internal::CaptureStderr();
+        sound_quit();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.printed);
+    }
+}
+
 TEST_F(LayerTest, FullTablesRefuseFurtherLoads) {
     std::string wav = file("tick.wav", make_wav(8000, 1, 8, 400.0, 0.01, 0.5));
     testing::internal::CaptureStderr();
