@@ -5,7 +5,7 @@
 # ends the run (status 1), which is all the mutation sampler needs to know:
 #
 #   cmake -S . -B build-mutate -DGLITZ_DOCS=OFF -DGLITZ_BENCH=OFF && cmake --build build-mutate -j2
-#   ../shared/tools/mutate.py --since d51ef2c --sample 60 --build 'cmake --build build-mutate -j2' \
+#   mutate.py --since <rev> --sample 60 --build 'tools/mutate_build.sh build-mutate' \
 #       --test 'tools/test_programs.sh build-mutate'
 #
 # With DISPLAY unset it starts an Xvfb of its own for the window tests (as tools/test.sh does);
