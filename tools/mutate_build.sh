@@ -4,6 +4,7 @@
 # time stamp (a copy that keeps it), so make would see the mutant's object file as up to date and
 # keep it in every later program: every later mutant would then be judged with the earlier fault
 # still inside. The file a mutant changes is the one the sampler has saved in .mutate-backup/.
+# A mutant in a file BUILD does not compile ends with status 3 ("did not compile").
 #
 #   mutate.py --since <rev> --build 'tools/mutate_build.sh build-mutate' \
 #       --test 'tools/test_programs.sh build-mutate'
@@ -18,5 +19,13 @@ fi
 rm -f "$record"
 if [[ -d .mutate-backup ]]; then
   (cd .mutate-backup && find . -type f | sed 's#^\./##') >"$record"
+  # A file this build never compiles (another platform's piece) cannot be judged by its tests:
+  # such a mutant counts as one that did not compile here.
+  while read -r file; do
+    if ! grep -rqlF "$PWD/$file" "$BUILD" --include='*.make' 2>/dev/null; then
+      echo "$file is not compiled in $BUILD" >&2
+      exit 3
+    fi
+  done <"$record"
 fi
 cmake --build "$BUILD" -j "${JOBS:-2}"
