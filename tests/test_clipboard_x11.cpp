@@ -151,12 +151,19 @@ TEST_F(X11Clipboard, CopiedTextIsReadByXclip) {
     Event copy = key(KEY_C, MOD_CTRL);
     field.on_event(&copy);
     EXPECT_EQ("hello", xclip_out());
-    std::string targets = xclip_out("TARGETS");
-    EXPECT_NE(std::string::npos, targets.find("UTF8_STRING")) << targets;
-    EXPECT_NE(std::string::npos, targets.find("STRING")) << targets;
-    EXPECT_EQ("hello", xclip_out("STRING"));
-    EXPECT_EQ("", xclip_out("image/png"));   // refused: xclip reports failure and prints nothing
     EXPECT_EQ("hello", clipboard_get());     // our own text, without a round trip
+
+    // The whole list of targets, each of which converts (a target left out of the list, or one
+    // listed that is refused or answered in the other encoding, fails here); any other target is
+    // refused: xclip reports failure and prints nothing (a fault answering every target with the
+    // text fails here).
+    clipboard_set("caf\xe9");
+    EXPECT_EQ("TARGETS\nUTF8_STRING\nSTRING\n", xclip_out("TARGETS"));
+    EXPECT_EQ("caf\xc3\xa9", xclip_out("UTF8_STRING"));
+    EXPECT_EQ("caf\xe9", xclip_out("STRING"));
+    for (const char *other : {"TEXT", "COMPOUND_TEXT", "text/plain", "text/plain;charset=utf-8", "image/png"})
+        EXPECT_EQ("", xclip_out(other)) << other;
+    clipboard_set("hello");
 
     // A password field's copy leaves the clipboard alone.
     field.password = 1;
