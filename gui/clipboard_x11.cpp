@@ -154,13 +154,16 @@ static ClipAnswer clip_request(const ClipX11 &x, Atom target, Uint32 start, std:
     XConvertSelection(x.dpy, x.clipboard, target, x.property, x.win, CurrentTime);
     XFlush(x.dpy);
     if (x.unlock) x.unlock();
+    // The queue is looked at once more after the last sleep: on a busy machine that sleep may end
+    // past the deadline with the answer already there.
     bool got = false;
-    while (!got && SDL_GetTicks() - start < (Uint32)CLIPBOARD_WAIT_MS) {
+    for (;;) {
         if (x.lock) x.lock();
         got = XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev) && ev.xselection.selection == x.clipboard &&
               ev.xselection.target == target;
         if (x.unlock) x.unlock();
-        if (!got) SDL_Delay(1);
+        if (got || SDL_GetTicks() - start >= (Uint32)CLIPBOARD_WAIT_MS) break;
+        SDL_Delay(1);
     }
     if (!got) return CLIP_NO_ANSWER;
     if (ev.xselection.property == None) return CLIP_REFUSED;
