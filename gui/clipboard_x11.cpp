@@ -154,15 +154,16 @@ static ClipAnswer clip_request(const ClipX11 &x, Atom target, Uint32 start, std:
     XConvertSelection(x.dpy, x.clipboard, target, x.property, x.win, CurrentTime);
     XFlush(x.dpy);
     if (x.unlock) x.unlock();
-    // The queue is looked at once more after the last sleep: on a busy machine that sleep may end
-    // past the deadline with the answer already there.
+    // The clock is read before each look, so the last look starts after the deadline: a thread left
+    // without CPU past it on a busy machine still finds an answer that came in meanwhile.
     bool got = false;
     for (;;) {
+        bool last = SDL_GetTicks() - start >= (Uint32)CLIPBOARD_WAIT_MS;
         if (x.lock) x.lock();
         got = XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev) && ev.xselection.selection == x.clipboard &&
               ev.xselection.target == target;
         if (x.unlock) x.unlock();
-        if (got || SDL_GetTicks() - start >= (Uint32)CLIPBOARD_WAIT_MS) break;
+        if (got || last) break;
         SDL_Delay(1);
     }
     if (!got) return CLIP_NO_ANSWER;
