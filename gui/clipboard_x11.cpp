@@ -154,13 +154,17 @@ static ClipAnswer clip_request(const ClipX11 &x, Atom target, Uint32 start, std:
     XConvertSelection(x.dpy, x.clipboard, target, x.property, x.win, CurrentTime);
     XFlush(x.dpy);
     if (x.unlock) x.unlock();
+    // The clock is read before each look, so the last look starts after the deadline: a thread left
+    // without CPU past it on a busy machine still finds an answer that came in meanwhile.
     bool got = false;
-    while (!got && SDL_GetTicks() - start < (Uint32)CLIPBOARD_WAIT_MS) {
+    for (;;) {
+        bool last = SDL_GetTicks() - start >= (Uint32)CLIPBOARD_WAIT_MS;
         if (x.lock) x.lock();
         got = XCheckTypedWindowEvent(x.dpy, x.win, SelectionNotify, &ev) && ev.xselection.selection == x.clipboard &&
               ev.xselection.target == target;
         if (x.unlock) x.unlock();
-        if (!got) SDL_Delay(1);
+        if (got || last) break;
+        SDL_Delay(1);
     }
     if (!got) return CLIP_NO_ANSWER;
     if (ev.xselection.property == None) return CLIP_REFUSED;

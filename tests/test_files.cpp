@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "app/driver.h"
 #include "app/files.h"
+#include "app/platform.h"
 #include "gfx/gfx.h"
 #include "sound/decode.h"
 #include "sound/engine.h"
@@ -25,12 +26,17 @@ bool is_dir(const std::string &path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A temporary APPDATA (and working directory) with a Driver named like the game's.
+// A temporary APPDATA (and working directory) with a Driver named like the game's; HOME and
+// XDG_DATA_HOME are put back afterwards whatever a test did to them.
 struct FilesTest : testing::Test {
     Driver d{};
     TempDir dir;
     std::string root, user;
+    const char *home = nullptr;
+    std::string old_home;
     void SetUp() override {
+        home = getenv("HOME");
+        if (home) old_home = home;
         ASSERT_TRUE(dir.make("glitz_files"));
         root = dir.path;
         user = root + "/appdata/GameName";
@@ -43,6 +49,9 @@ struct FilesTest : testing::Test {
     void TearDown() override {
         driver = nullptr;
         unsetenv("APPDATA");
+        unsetenv("XDG_DATA_HOME");
+        if (home) setenv("HOME", old_home.c_str(), 1);
+        else unsetenv("HOME");
         ASSERT_TRUE(dir.remove());
     }
     void put(const char *name, const void *data, size_t size) {
@@ -77,15 +86,40 @@ TEST_F(FilesTest, UserDirFollowsAppDataThenXdgThenHome) {
     EXPECT_EQ(std::string(user_dir()), root + "/xdg/share/GameName");
     EXPECT_TRUE(is_dir(root + "/xdg/share/GameName"));
 
-    const char *home = getenv("HOME");
-    std::string old_home = home ? home : "";
     unsetenv("XDG_DATA_HOME");
     setenv("HOME", (root + "/home").c_str(), 1);
     EXPECT_EQ(std::string(user_dir()), root + "/home/.local/share/GameName");
     EXPECT_TRUE(is_dir(root + "/home/.local/share/GameName"));
-    if (home) setenv("HOME", old_home.c_str(), 1);
 
     EXPECT_STREQ(data_dir(), "./data");
+
+    // Every mix of the three unset (U), set but empty (E) or set (S). The first one set to a text
+    // wins; an empty one counts as unset (a fault taking it would put the folder at "/GameName" or
+    // "/.local/share/GameName"), and with none of them the working folder's .local/share is used.
+    enum Var { U, E, S };
+    enum Base { APP, XDG, HOME, CWD };
+    const struct { Var appdata, xdg, home; Base base; } mixes[] = {
+        {U, U, U, CWD},  {U, U, E, CWD},  {U, U, S, HOME}, {U, E, U, CWD},  {U, E, E, CWD},  {U, E, S, HOME},
+        {U, S, U, XDG},  {U, S, E, XDG},  {U, S, S, XDG},  {E, U, U, CWD},  {E, U, E, CWD},  {E, U, S, HOME},
+        {E, E, U, CWD},  {E, E, E, CWD},  {E, E, S, HOME}, {E, S, U, XDG},  {E, S, E, XDG},  {E, S, S, XDG},
+        {S, U, U, APP},  {S, U, E, APP},  {S, U, S, APP},  {S, E, U, APP},  {S, E, E, APP},  {S, E, S, APP},
+        {S, S, U, APP},  {S, S, E, APP},  {S, S, S, APP},
+    };
+    const std::string values[] = {root + "/appdata", root + "/xdg/share", root + "/home"};
+    const std::string bases[] = {values[0], values[1], values[2] + "/.local/share", "./.local/share"};
+    const char *names[] = {"APPDATA", "XDG_DATA_HOME", "HOME"};
+    for (const auto &m : mixes) {
+        const Var vars[] = {m.appdata, m.xdg, m.home};
+        std::string mix;
+        for (int i = 0; i < 3; i++) {
+            mix += "UES"[vars[i]];
+            if (vars[i] == U) unsetenv(names[i]);
+            else setenv(names[i], vars[i] == E ? "" : values[i].c_str(), 1);
+        }
+        EXPECT_EQ(bases[m.base], platform_user_base()) << "APPDATA, XDG_DATA_HOME, HOME: " << mix;
+        EXPECT_EQ(bases[m.base] + "/GameName", std::string(user_dir())) << mix;
+    }
+    EXPECT_TRUE(is_dir(root + "/.local/share/GameName"));   // in the working folder
 }
 
 TEST_F(FilesTest, UserFileReadSizes) {

@@ -1,7 +1,9 @@
 // TextInput: every key, mouse placement and drag, wheel, filtering, length limit, history, password,
 // multi-line movement, scrolling and the painted selection and caret. Glyphs are 10 wide, lines 12.
+// And the Latin-1 / UTF-8 border every platform's paste goes through (gui/clipboard_text.h).
 #include "test_gui_support.h"
 #include "gui/clipboard.h"
+#include "gui/clipboard_text.h"
 #include "gui/text_input.h"
 
 struct Field : ::testing::Test {
@@ -97,6 +99,59 @@ TEST_F(Field, PasteIsFilteredForASingleLine) {
     EXPECT_EQ(9, root.on_event(&enter));       // single-line: the enter action
     type("\n");                                // a typed newline becomes a space
     EXPECT_EQ(' ', text().back());
+}
+
+// The decoder's edges: the first and last lead byte of each length, the narrowed second byte after
+// E0, ED, F0 and F4 and the byte just outside each range, and every way a sequence goes wrong. A
+// valid character above Latin-1 is one '?'; an ill-formed piece is one '?' for the longest valid
+// start (a lead with the continuations that fit it) and one for each byte after it, and the next
+// valid character always survives ('A', or é as C3 A9). Faults each block catches: a moved bound
+// (C1 or F5 taken as a lead, E0 80 or ED A0 or F4 90 accepted, C2 or EF or F4 refused), a fixed
+// sequence length that eats what follows a cut, broken or whole sequence, one '?' for a whole overlong form.
+TEST(ClipboardText, Utf8ToLatin1AtEveryBoundary) {
+    const struct { std::string in, out; } cases[] = {
+        // Valid: one byte.
+        {std::string("\0A", 2), std::string("\0A", 2)}, {"\x7f" "A", "\x7f" "A"},
+        // Valid: two bytes, Latin-1 and above it.
+        {"\xc2\x80" "A", "\x80" "A"}, {"\xc2\xbf" "A", "\xbf" "A"}, {"\xc3\x80" "A", "\xc0" "A"},
+        {"\xc3\xbf" "A", "\xff" "A"}, {"\xc4\x80" "A", "?A"}, {"\xdf\xbf" "A", "?A"},
+        // Valid: three bytes (E0 from A0, ED up to 9F).
+        {"\xe0\xa0\x80" "A", "?A"}, {"\xe0\xbf\xbf" "A", "?A"}, {"\xe1\x80\x80" "A", "?A"},
+        {"\xec\xbf\xbf" "A", "?A"}, {"\xed\x80\x80" "A", "?A"}, {"\xed\x9f\xbf" "A", "?A"},
+        {"\xee\x80\x80" "A", "?A"}, {"\xef\xbf\xbf" "A", "?A"},
+        // Valid: four bytes (F0 from 90, F4 up to 8F).
+        {"\xf0\x90\x80\x80" "A", "?A"}, {"\xf0\xbf\xbf\xbf" "A", "?A"}, {"\xf1\x80\x80\x80" "A", "?A"},
+        {"\xf3\xbf\xbf\xbf" "A", "?A"}, {"\xf4\x80\x80\x80" "A", "?A"}, {"\xf4\x8f\xbf\xbf" "A", "?A"},
+        // Overlong forms: C0 and C1 are no leads; E0 below A0 and F0 below 90 end the piece at the lead.
+        {"\xc0\x80" "A", "??A"}, {"\xc1\xbf" "A", "??A"}, {"\xe0\x80\x80" "A", "???A"},
+        {"\xe0\x9f\xbf" "A", "???A"}, {"\xf0\x80\x80\x80" "A", "????A"}, {"\xf0\x8f\xbf\xbf" "A", "????A"},
+        // Surrogates (ED from A0) and code points above U+10FFFF (F4 from 90, leads F5 up).
+        {"\xed\xa0\x80" "A", "???A"}, {"\xed\xbf\xbf" "A", "???A"}, {"\xf4\x90\x80\x80" "A", "????A"},
+        {"\xf4\xbf\xbf\xbf" "A", "????A"}, {"\xf5\x80\x80\x80" "A", "????A"}, {"\xff\x80" "A", "??A"},
+        // Lone continuation bytes.
+        {"\x80" "A", "?A"}, {"\xbf" "A", "?A"}, {"\x80\xbf\x80", "???"}, {"\xc3\xa9\xa9", "\xe9?"},
+        {"\xe0\xa0\x80\x80", "??"}, {"\xf0\x90\x80\x80\x80", "??"},   // after a whole sequence
+        // Cut short at the end of the text: one '?' for what was there.
+        {"A\xc3", "A?"}, {"A\xe2", "A?"}, {"A\xe2\x82", "A?"}, {"A\xf0\x9f\x98", "A?"}, {"A\xf4\x8f\xbf", "A?"},
+        {"A\xe0\xa0", "A?"}, {"A\xe0\x9f", "A??"},
+        // Cut short by the next character, which is kept.
+        {"\xc3" "A", "?A"}, {"\xe2\x82" "A", "?A"}, {"\xf0\x9f\x98" "A", "?A"}, {"\xc3\xc3\xa9", "?\xe9"},
+        {"\xe2\x82\xc3\xa9", "?\xe9"}, {"\xf0\x9f\x98\xc3\xa9", "?\xe9"}, {"\xf4\x8f\xc3\xa9", "?\xe9"},
+    };
+    for (const auto &c : cases) {
+        std::string hex;
+        for (unsigned char b : c.in) hex += "0123456789abcdef"[b >> 4], hex += "0123456789abcdef"[b & 15], hex += ' ';
+        EXPECT_EQ(c.out, clipboard_utf8_to_latin1(c.in)) << hex;
+    }
+
+    // Every byte from 0x80 up alone before 'A' is one '?' and never takes the 'A' with it; every
+    // Latin-1 byte goes out as UTF-8 and comes back as itself.
+    for (int b = 0x80; b <= 0xFF; b++)
+        EXPECT_EQ("?A", clipboard_utf8_to_latin1(std::string(1, (char)b) + "A")) << std::hex << b;
+    std::string all;
+    for (int b = 0; b <= 0xFF; b++) all += (char)b;
+    EXPECT_EQ(all, clipboard_utf8_to_latin1(clipboard_latin1_to_utf8(all)));
+    EXPECT_EQ(128u + 2 * 128u, clipboard_latin1_to_utf8(all).size());
 }
 
 TEST_F(Field, LengthLimit) {

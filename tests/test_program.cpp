@@ -1,10 +1,12 @@
 // The real program under X: window size, pace, Ctrl+Q as a real key event, SIGTERM, the window
 // manager's close request, start-up lines, and a clear end when no window can be opened. And the
-// installed program's data folder, under a prefix of the test's own.
+// installed program's data folder, under a prefix of the test's own. And, in this process, the
+// window's re-creation on an X server that resets when its last client leaves.
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -12,7 +14,15 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include "app/driver.h"
+#include "gfx/gfx.h"
 #include "test_program_support.h"
+
+void font_table_destroy();   // from gfx/font.h, whose Font clashes with Xlib's
+
+// The window opened in this process loads the GL driver, which is unloaded when the display closes;
+// only a full unwind lets its leaks be matched by the suppressions of the system libraries.
+extern "C" const char *__asan_default_options() { return "fast_unwind_on_malloc=0"; }
 
 namespace {
 
@@ -265,4 +275,99 @@ TEST(StartupTranscript, EveryCtrlFReadsABrokenCatalogueTwiceMore) {
     kill(p.pid, SIGTERM);
     EXPECT_EQ(p.wait_exit(20), 0) << p.err();
     EXPECT_EQ(occurrences(p.err(), syntax), 7u) << p.err();   // quitting reads nothing
+
+// An X server of the test's own, started without -noreset, whose only clients are this program's:
+// it resets whenever the last one leaves, as Xvfb does by default (and tools/test.sh's server would
+// but for the connection every test program holds). A reset forgets every atom a client made, so a
+// marker atom tells whether one happened.
+struct ResettingServer {
+    pid_t pid = -1;
+    std::string display;
+    std::string old_display;
+    bool had_display = false;
+    // Starts it and waits until it accepts connections (Xvfb writes its number on the pipe then).
+    bool start() {
+        int fds[2];
+        if (pipe(fds)) return false;
+        pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                   (char *)nullptr);
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;   // EOF: it failed
+        close(fds[0]);
+        if (pid <= 0 || number.empty()) return false;
+        display = ":" + number;
+        const char *old = getenv("DISPLAY");
+        had_display = old != nullptr;
+        if (old) old_display = old;
+        setenv("DISPLAY", display.c_str(), 1);
+        return true;
+    }
+    ~ResettingServer() {
+        if (had_display) setenv("DISPLAY", old_display.c_str(), 1);
+        else unsetenv("DISPLAY");
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    // Makes the marker atom through a connection of the test's own (closed again: call it only while
+    // another client keeps the server up).
+    void mark() const {
+        Display *x = XOpenDisplay(display.c_str());
+        ASSERT_NE(x, nullptr);
+        XInternAtom(x, "GLITZ_NO_RESET_SINCE", False);
+        XCloseDisplay(x);
+    }
+    // Whether the marker atom is still there (false also when no connection could be opened).
+    bool marked() const {
+        Display *x = XOpenDisplay(display.c_str());
+        if (!x) return false;
+        bool there = XInternAtom(x, "GLITZ_NO_RESET_SINCE", True) != None;
+        XCloseDisplay(x);
+        return there;
+    }
+};
+
+// init_video closes SDL's display connection before each attempt opens a new one; without a hold
+// of its own (platform_display_hold) the server would reset in that gap and hand the new window a
+// half-reset screen. The window's re-creation keeps the server from resetting and opens a 24-bit
+// GL window again (a fault removing the hold, or releasing it before the attempts, fails here);
+// and the hold is released afterwards: once the program closes its window the server has no
+// client and resets (a fault leaving the connection open, a hold without its release, fails here).
+TEST(DisplayHold, WindowReopensWithoutAServerResetAndTheHoldIsReleased) {
+    if (system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
+    ResettingServer server;
+    ASSERT_TRUE(server.start()) << "Xvfb did not start";
+    driver_init();
+    driver->name = "GameName";
+    ASSERT_TRUE(video_reset());
+    ASSERT_NO_FATAL_FAILURE(server.mark());   // SDL's connection keeps the server up meanwhile
+    for (int again = 0; again < 3; again++) {
+        ASSERT_TRUE(video_reset());
+        EXPECT_TRUE(server.marked()) << "the server reset while the window was re-created, time " << again;
+        SDL_Surface *s = SDL_GetVideoSurface();
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(1024, s->w);
+        EXPECT_EQ(768, s->h);
+        EXPECT_NE(0u, s->flags & SDL_OPENGL);
+        int bits = 0;
+        SDL_GL_GetAttribute(SDL_GL_BUFFER_SIZE, &bits);
+        EXPECT_GE(bits, 24);
+    }
+    font_table_destroy();
+    gfx_destroy();
+    driver_quit();
+    // No client is left: the server resets, which the marker's loss shows. Each look is a client of
+    // its own that leaves again, so a reset not yet done by one look is done before the next.
+    bool reset = false;
+    for (int look = 0; look < 500 && !(reset = !server.marked()); look++) SDL_Delay(20);
+    EXPECT_TRUE(reset) << "the program still holds a connection to the server";
 }
