@@ -275,6 +275,7 @@ TEST(StartupTranscript, EveryCtrlFReadsABrokenCatalogueTwiceMore) {
     kill(p.pid, SIGTERM);
     EXPECT_EQ(p.wait_exit(20), 0) << p.err();
     EXPECT_EQ(occurrences(p.err(), syntax), 7u) << p.err();   // quitting reads nothing
+}
 
 // An X server of the test's own, started without -noreset, whose only clients are this program's:
 // it resets whenever the last one leaves, as Xvfb does by default (and tools/test.sh's server would
