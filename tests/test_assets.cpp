@@ -135,6 +135,14 @@ TEST(Assets, FontToolWritesEntriesTheCheckerAccepts) {
     }
     EXPECT_FALSE(fs::exists(c.dir + "/../font1.png"));
     EXPECT_FALSE(fs::exists(c.dir + "/x.png"));
+
+    // Options before and after the names, the last one ending the line (its value is the last
+    // word); a missing, unreadable or too large value is bad usage (20 px: at most 5).
+    EXPECT_EQ(run(FONT_TOOL + " --shadow 0 " + TTF + " 20 opt " + c.dir + " --outline 5 >/dev/null").status, 0);
+    EXPECT_TRUE(fs::exists(c.dir + "/opt.png"));
+    for (const char *opt : {" --outline", " --outline 6", " --shadow x", " --shadow -1"})
+        EXPECT_EQ(run(FONT_TOOL + " " + TTF + " 20 bad " + c.dir + opt).status, 2) << opt;
+    EXPECT_FALSE(fs::exists(c.dir + "/bad.png"));
 }
 
 TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--outline" || a == "--shadow") {
-            if (i + 1 >= argc || !number(argv[i + 1], a == "--outline" ? outline : shadow)) return usage(argv[0]);
+            double& value = a == "--outline" ? outline : shadow;   // below 0 until given: the default
+            if (i + 1 >= argc || !number(argv[i + 1], value) || value < 0) return usage(argv[0]);
             i++;
         } else if (npos < 4 && (a.empty() || a[0] != '-')) {
             positional[npos++] = a;
