@@ -24,33 +24,29 @@ TEST(ClipboardWeb, TextCrossesThePageBorderAsUtf8AndComesBackAsLatin1) {
     EXPECT_EQ(clipboard_get(), "");
 }
 
+// A stand-in document that records the listeners the page adds, and the paste event Ctrl+V fires.
+EM_JS(void, fake_document, (), {
+    globalThis.document = {listeners : []};
+    document.addEventListener = function(type, f) { document.listeners.push({type : type, f : f}); };
+    Module.glitzClipboardListening = false;
+    Module.glitzClipboard = undefined;
+});
+EM_JS(void, fake_paste, (const char *utf8), {
+    var text = UTF8ToString(utf8);
+    var event = {clipboardData : {getData : function(kind) { return kind === 'text/plain' ? text : ""; }}};
+    document.listeners.forEach(function(l) { if (l.type === 'paste') l.f(event); });
+});
+EM_JS(int, fake_listeners, (), { return document.listeners.length; });
+EM_JS(void, fake_document_gone, (), { delete globalThis.document; });
+
 // Across a window change (Ctrl+F re-creates the canvas's GL context) the page keeps its text and
 // its one paste listener, and the listener is there from the first window on, before any copy or
-// paste went through the game. A stand-in document records the listeners the page adds.
+// paste went through the game.
 TEST(ClipboardWeb, PasteListenerAndTextOutliveAWindowChange) {
-    EM_ASM({
-        globalThis.document = {
-            listeners: [],
-            addEventListener: function(type, f) { this.listeners.push({type: type, f: f}); },
-        };
-        Module.glitzClipboardListening = false;
-        Module.glitzClipboard = undefined;
-    });
-    auto paste = [](const char *text) {   // the browser's paste event, as Ctrl+V fires it
-        EM_ASM({
-            var text = UTF8ToString($0);
-            document.listeners.forEach(function(l) {
-                if (l.type === 'paste') l.f({clipboardData: {getData: function(kind) {
-                    return kind === 'text/plain' ? text : '';
-                }}});
-            });
-        }, text);
-    };
-    auto listeners = [] { return EM_ASM_INT({ return document.listeners.length; }); };
-
+    fake_document();
     clipboard_window_changed();   // the first window: a paste before the game touched the clipboard
-    EXPECT_EQ(listeners(), 1);
-    paste("first \xc3\xa9");
+    EXPECT_EQ(fake_listeners(), 1);
+    fake_paste("first \xc3\xa9");
     EXPECT_EQ(clipboard_get(), "first \xe9");
 
     clipboard_set("copied");
@@ -58,9 +54,9 @@ TEST(ClipboardWeb, PasteListenerAndTextOutliveAWindowChange) {
         clipboard_window_closing();
         clipboard_window_changed();
     }
-    EXPECT_EQ(listeners(), 1);             // one listener: a paste is taken once
+    EXPECT_EQ(fake_listeners(), 1);        // one listener: a paste is taken once
     EXPECT_EQ(clipboard_get(), "copied");  // our copy survives the new windows
-    paste("after");
+    fake_paste("after");
     EXPECT_EQ(clipboard_get(), "after");
-    EM_ASM({ delete globalThis.document; });
+    fake_document_gone();
 }

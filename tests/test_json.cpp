@@ -529,6 +529,21 @@ TEST(JsonParse, ErrorsKeepPartialTrees)
     CaptureStderr();
     EXPECT_EQ(json_parse(out, "42", 2), 1);
     EXPECT_EQ(GetCapturedStderr(), "JSON_parser_char: syntax error, byte 0\n");
+
+    // The quiet form hands over the line instead, and only this parse's: a message string that
+    // held an earlier parse's line is emptied by a good parse.
+    std::string message = "stale\n";
+    CaptureStderr();
+    EXPECT_EQ(json_parse_quiet(out, "[1, 2", 5, message), 1);
+    EXPECT_EQ(message, "JSON_parser_end: syntax error\n");
+    EXPECT_EQ(json_parse_quiet(out, "[1] [2]", 7, message), 1);
+    EXPECT_EQ(message, "JSON_parser_char: syntax error, byte 4\n");
+    EXPECT_EQ(json_parse_quiet(out, "[3]", 3, message), 0);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(json_parse_quiet(out, "", 0, message), 0);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(out[0].num(), 3);
 }
 
 TEST(JsonParse, EmptyTextAndZeroByte)
