@@ -138,6 +138,10 @@ TEST(GfxBox, NineThirdsWithCornersUpToTheBorder) {
     expect_rect(p[0].quad, 0, 0, 5, 8);
     EXPECT_EQ(p[1].quad.w, 0);
     expect_rect(p[2].quad, 5, 0, 5, 8);
+    gfx_box_parts(0, 0, 40, 10, 8, p);   // flat: corners half the height, no left edge
+    expect_rect(p[0].quad, 0, 0, 8, 5);
+    EXPECT_EQ(p[3].quad.h, 0);
+    expect_rect(p[8].quad, 32, 5, 8, 5);
     gfx_box_parts(0, 0, 30, 30, -5, p);   // a negative border: corners of negative size, not clamped
     expect_rect(p[0].quad, 0, 0, -5, -5);
     expect_rect(p[1].quad, -5, 0, 40, -5);

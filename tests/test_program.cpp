@@ -61,6 +61,7 @@ TEST(Program, OpensItsWindowKeepsPaceAndQuitsOnCtrlQ) {
     double expected = ms * 60.0 / 1000.0;
     EXPECT_NEAR(ticks, expected, expected * 0.1 + 2) << err;
     EXPECT_LE(frames, ticks);
+    EXPECT_EQ(err.find("first frame at"), err.rfind("first frame at")) << "told once, at the first frame";
 
     // Start-up lines.
     std::string out = p.out();
