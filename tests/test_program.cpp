@@ -191,7 +191,7 @@ TEST(Program, InstalledProgramFindsTheDataBesideIt) {
 // The whole start-up transcript, both streams line by line in order, for a good catalogue, one
 // that fails before its first '{' (a "//" comment), one cut short after its first entry, and none
 // at all; the run ends with Ctrl+Q (whose Ctrl starts a run first). What varies from machine to
-// machine is blanked by tests/transcripts/normalize.sed; tools/cross/wine_check.sh compares the
+// machine is blanked by tests/expected/normalize.sed; tools/cross/wine_check.sh compares the
 // Windows program with the same files. It catches messages that move (the catalogue parsed before
 // the window opens), repeat (a parse per lookup), go missing or change.
 class StartupTranscript : public ::testing::TestWithParam<const char *> {};
@@ -227,7 +227,7 @@ static void press(const GameProcess &p, const char *keys) {
 TEST_P(StartupTranscript, IsTheExpectedOneLineForLine) {
     if (!test_display() || !have_program()) GTEST_SKIP() << "needs DISPLAY and the built program";
     if (shell("command -v xdotool").empty()) GTEST_SKIP() << "needs xdotool";
-    const std::string name = GetParam(), dir = GLITZ_TRANSCRIPTS "/";
+    const std::string name = GetParam(), dir = GLITZ_EXPECTED "/";
     GameProcess p(test_display(), name == "good" ? GLITZ_BINARY_DIR "/data" : nullptr);
     ASSERT_NO_FATAL_FAILURE(prepare_catalogue(p, name));
     ASSERT_TRUE(p.start(kWithAssets));

@@ -5,7 +5,7 @@
 # with status 0; stdout.txt and stderr.txt beside the program hold the start-up lines, and
 # settings.dat in %APPDATA%\GameName is read. The whole start-up transcript (good data, no data
 # folder, two damaged data.json, a settings.dat that is too long) must be the Linux program's, in
-# BUILD_LINUX (default: build/ beside BUILD_WIN), line for line, and the one tests/transcripts holds. Then the installer: a silent install, the game
+# BUILD_LINUX (default: build/ beside BUILD_WIN), line for line, and the one tests/expected holds. Then the installer: a silent install, the game
 # started through its Start-menu shortcut reaching its first frame, and a silent uninstall that
 # leaves nothing behind.
 # Prints one line per check, "ok: what" or "FAIL: what"; exits with the number of failures.
@@ -142,16 +142,16 @@ check "stdout.txt and stderr.txt beside the program; settings.dat read from %APP
 
 # --- start-up transcripts: the same lines as on Linux ------------------------------------------------
 # transcript DIR: both streams of a run, in order, with what differs between machines blanked
-# (tests/transcripts/normalize.sed, as the Linux program's test uses it).
+# (tests/expected/normalize.sed, as the Linux program's test uses it).
 transcript() {
-  sed -E -f tests/transcripts/normalize.sed "$1/stdout.txt"
+  sed -E -f tests/expected/normalize.sed "$1/stdout.txt"
   echo "--- stderr"
-  sed -E -f tests/transcripts/normalize.sed "$1/stderr.txt"
+  sed -E -f tests/expected/normalize.sed "$1/stderr.txt"
 }
 
 # same_start NAME SETUP [EXPECTED]: runs both programs in a folder prepared by SETUP DIR USERDIR,
 # ends them with Ctrl+Q after their first frame, and compares their whole transcripts with each
-# other and, when given, with tests/transcripts/EXPECTED.
+# other and, when given, with tests/expected/EXPECTED.
 same_start() {
   local name=$1 prepare=$2 expected=${3:-} kind dir
   for kind in wine linux; do
@@ -172,7 +172,7 @@ same_start() {
     transcript "$dir" >"$dir/transcript.txt"
   done
   diff "$WORK/$name-linux/transcript.txt" "$WORK/$name-wine/transcript.txt" || return 1
-  [[ -z $expected ]] || diff "tests/transcripts/$expected" "$WORK/$name-wine/transcript.txt" || return 1
+  [[ -z $expected ]] || diff "tests/expected/$expected" "$WORK/$name-wine/transcript.txt" || return 1
 }
 good_data() { ln -s "$BUILD/data" "$1/data"; }
 no_data() { :; }
