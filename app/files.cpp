@@ -141,7 +141,7 @@ var &data_catalogue() {
             catalogue_load(driver->data, why, message);
         }
         fputs(message.c_str(), stderr);
-        if (driver->data.type() != VAR_DICT && !why.empty()) {
+        if (!why.empty()) {   // a cause is named exactly when no dict came of the file
             std::string line = "unable to read catalogue " + catalogue_path() + ": " + why + "\n";
             if (line != s_reported) fputs(line.c_str(), stderr);
             s_reported = line;
