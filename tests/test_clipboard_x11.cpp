@@ -201,6 +201,18 @@ TEST_F(X11Clipboard, CopiedTextIsReadByXclip) {
     clipboard_set(high);
     EXPECT_EQ(latin1_as_utf8(high), xclip_out());
     EXPECT_EQ(high, xclip_out("STRING"));
+
+    // The longest text one answer carries (there are no incremental transfers): the server's
+    // request size less a header goes out whole, one byte more is refused and xclip gets nothing.
+    Display *dpy = XOpenDisplay(nullptr);
+    ASSERT_NE(dpy, nullptr);
+    const size_t most = (size_t)XMaxRequestSize(dpy) * 4 - 256;
+    XCloseDisplay(dpy);
+    ASSERT_LT(most, (size_t)CLIPBOARD_MAX);
+    clipboard_set(std::string(most, 'x'));
+    EXPECT_EQ(xclip_out().size(), most);
+    clipboard_set(std::string(most + 1, 'x'));
+    EXPECT_EQ(xclip_out(), "");
 }
 
 // Each paste asks only once xclip owns the selection (seen by the test's own connection): xclip's
