@@ -10,6 +10,8 @@ s/^vinfo: [0-9]+ x [0-9]+$/vinfo: <w> x <h>/
 s/^gfx_tex_load: [0-9]+ ms, total [0-9]+ ms$/gfx_tex_load: <t> ms, total <t> ms/
 s/^(loaded .*) as [0-9]+$/\1 as <gl>/
 s/^stream_load in ticks: [0-9]+$/stream_load in ticks: <t>/
+s/^(setvol|setplayposition|setispaused): [0-9]+$/\1: <t>/
+s/^Pos: set: ([0-9-]+) get: [0-9-]+$/Pos: set: \1 get: <t>/
 s#^[^ ]*zev_var\.cpp:[0-9]+: #zev_var.cpp:<line>: #
 /^first frame at /d
 /^frames [0-9]+ ticks /d
