@@ -75,3 +75,14 @@ run_example() {
 # both. Neither names music.
 run_example glitz_example 120 "Glitz example" "font, image, sound and key press all there" glitz_example
 run_example glitz_notes 120 "Glitz notes" "typed name in the table" glitz-notes
+
+# Started as a player starts it, with no arguments at all, glitz_example still names its folder
+# after its executable (not the framework's fallback name); it runs until closed, so it is stopped
+# once the folder is there.
+home=$OUT/home-bare
+rm -rf "$home" && mkdir -p "$home"
+(cd "$OUT" && HOME=$home exec env -u APPDATA -u XDG_DATA_HOME timeout 60 ./glitz_example) >"$OUT/bare.log" 2>&1 &
+pid=$!
+for _ in $(seq 200); do [[ -d $home/.local/share/glitz_example ]] && break; sleep 0.1; done
+kill $pid 2>/dev/null; wait $pid 2>/dev/null
+[[ -d $home/.local/share/glitz_example ]] || { echo "glitz_example without arguments: no folder glitz_example" >&2; ls -R "$home" >&2; exit 1; }
