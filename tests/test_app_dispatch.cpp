@@ -425,6 +425,8 @@ TEST(GameLifecycle, UnnamedProgramTakesItsExecutablesName) {
     EXPECT_EQ(program_name_from("/usr/games/snake"), "snake");
     EXPECT_EQ(program_name_from("C:\\games\\snake.exe"), "snake");   // either slash; no ".exe"
     EXPECT_EQ(program_name_from("snake"), "snake");
+    EXPECT_EQ(program_name_from("x.exe"), "x");   // the shortest name with ".exe" to drop
+    EXPECT_EQ(program_name_from("/a/.exe"), ".exe");   // only the extension: nothing to drop it from
     // Nothing usable: the neutral name, never the game's nor a path out of the folder.
     for (const char *bad : {(const char *)nullptr, "", "/usr/bin/", "..", "a/..", "."})
         EXPECT_EQ(program_name_from(bad), "glitz") << (bad ? bad : "null");
