@@ -10,7 +10,9 @@
 # lib/pkgconfig/), built once per source version: a second run only asks apt for the versions
 # and takes seconds. The cache is $GLITZ_CROSS_CACHE, else $XDG_CACHE_HOME/glitzfall-cross, else
 # ~/.cache/glitzfall-cross. At the end <cache>/<target>/prefixes lists the folders in use, one a
-# line, for tools/cross/build.sh (CMAKE_PREFIX_PATH and pkg-config search the same list); the
+# line, for tools/cross/build.sh (CMAKE_PREFIX_PATH and pkg-config search the same list), and
+# <cache>/<target>/sources the Debian source packages they were built from (<cache>/sources/
+# <package>-<version>/: the .dsc and its tarballs, as apt fetched them, for the release); the
 # cache folder is the last line on the standard output. Each library's Debian copyright file is
 # kept in <its folder>/share/doc/<package>/copyright for the packages that carry it.
 # Nothing is downloaded from anywhere but the machine's Debian mirrors.
@@ -55,8 +57,10 @@ target_setup() {
 }
 target_setup
 
-CACHE=${GLITZ_CROSS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glitzfall-cross}/$TARGET
-mkdir -p "$CACHE"
+CACHE_ROOT=${GLITZ_CROSS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/glitzfall-cross}
+CACHE=$CACHE_ROOT/$TARGET
+SOURCES=$CACHE_ROOT/sources
+mkdir -p "$CACHE" "$SOURCES"
 bash tools/cross/setup.sh "$TARGET" >&2
 
 # The version apt would fetch for a source package ("" when apt knows none).
@@ -108,18 +112,28 @@ build_googletest() { cmake_build -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=ON; }
 DEP_PREFIXES=""   # prefixes of the packages built so far, ';'-separated (for CMake)
 PKG_DIRS=""       # their pkg-config folders, ':'-separated
 prefixes=()
+sources=()
 for pkg in "${PACKAGES[@]}"; do
   version=$(src_version "$pkg")
   [[ -n $version ]] || { log "apt knows no source package $pkg (is there a deb-src entry?)"; exit 1; }
   PREFIX=$CACHE/$pkg-$version
+  # The source package itself (.dsc and tarballs) is kept for the release: whoever receives a
+  # library built from it may ask for exactly this source.
+  SRC=$SOURCES/$pkg-$version
+  if [[ ! -e $SRC/.fetched ]]; then
+    rm -rf "$SRC" && mkdir -p "$SRC"
+    (cd "$SRC" && apt-get source --download-only -qq "$pkg=$version" >fetch.log 2>&1 && rm fetch.log) ||
+      { tail -20 "$SRC/fetch.log"; log "apt-get source $pkg=$version failed"; exit 1; }
+    touch "$SRC/.fetched"
+  fi
   # Built and complete: the stamp is written last, the licence file is part of the result.
   if [[ ! -e $PREFIX/.built || ! -s $PREFIX/share/doc/$pkg/copyright ]]; then
     log "building $pkg $version for $TARGET"
     start=$SECONDS
     rm -rf "$PREFIX" "$CACHE/src-$pkg"
     mkdir -p "$CACHE/src-$pkg"
-    (cd "$CACHE/src-$pkg" && apt-get source -qq "$pkg=$version" >fetch.log 2>&1) ||
-      { tail -20 "$CACHE/src-$pkg/fetch.log"; log "apt-get source $pkg=$version failed"; exit 1; }
+    (cd "$CACHE/src-$pkg" && dpkg-source -x "$SRC"/*.dsc >unpack.log 2>&1) ||
+      { tail -20 "$CACHE/src-$pkg/unpack.log"; log "unpacking $pkg=$version failed"; exit 1; }
     dir=$(find "$CACHE/src-$pkg" -mindepth 1 -maxdepth 1 -type d | head -1)
     (cd "$dir" && PKG_CONFIG_LIBDIR="$PKG_DIRS" PKG_CONFIG_PATH="" \
       CPPFLAGS="$(for p in "${prefixes[@]}"; do printf -- '-I%s/include ' "$p"; done)" \
@@ -133,9 +147,11 @@ for pkg in "${PACKAGES[@]}"; do
     log "$pkg $version built in $((SECONDS - start)) s"
   fi
   prefixes+=("$PREFIX")
+  sources+=("$SRC")
   DEP_PREFIXES=${DEP_PREFIXES:+$DEP_PREFIXES;}$PREFIX
   PKG_DIRS=${PKG_DIRS:+$PKG_DIRS:}$PREFIX/lib/pkgconfig
 done
 printf '%s\n' "${prefixes[@]}" >"$CACHE/prefixes"
+printf '%s\n' "${sources[@]}" >"$CACHE/sources"
 log "ready: $CACHE"
 echo "$CACHE"
