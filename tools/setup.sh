@@ -38,7 +38,7 @@ TEST_PACKAGES=(
   doxygen
   nlohmann-json3-dev rapidjson-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool xclip x11-utils imagemagick
+  xvfb xauth xdotool xclip x11-utils imagemagick python3
   desktop-file-utils appstream lintian man-db groff-base fakeroot file
 )
 PACKAGES=("${GAME_PACKAGES[@]}")
