@@ -5,8 +5,9 @@
 #
 # GLITZ_CROSS_PREFIXES lists the folders tools/cross/deps.sh built the libraries into; find_*
 # and pkg-config look there and in the toolchain's own folder, never in the build machine's.
-# Programs link libgcc and libstdc++ statically, so they need no DLL beside them. Programs run
-# on the build machine (test discovery, CTest) go through wine.
+# Programs link libgcc, libstdc++ and winpthreads statically: the only DLLs beside them are the
+# libraries tools/cross/deps.sh builds as DLLs (cmake/platform_windows.cmake). Programs run on the
+# build machine (test discovery, CTest) go through wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(GLITZ_MINGW_HOST x86_64-w64-mingw32)

@@ -1,14 +1,19 @@
 # dist.cmake - stages the Windows files and packs them (cmake -P, from packaging/windows.cmake).
-# In: DIST, VERSION, PROGRAM, DATA, README, LICENCES (a list), NSI, MAKENSIS, STRIP.
+# In: DIST, VERSION, PROGRAM, DLLS (a list), DATA, README, LICENCES (a list), NSI, MAKENSIS, STRIP.
 set(name glitzfall-${VERSION})
 set(stage ${DIST}/${name})
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage}/licences)
-file(COPY ${PROGRAM} DESTINATION ${stage})
-get_filename_component(exe ${PROGRAM} NAME)
-if(STRIP)
-  execute_process(COMMAND ${STRIP} ${stage}/${exe} COMMAND_ERROR_IS_FATAL ANY)
-endif()
+# The program and, beside it, the DLLs it loads (each can be swapped for another build of the
+# same library); all stripped of their symbols and debugging data.
+foreach(binary IN LISTS PROGRAM DLLS)
+  file(COPY ${binary} DESTINATION ${stage} FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  get_filename_component(binary_name ${binary} NAME)
+  if(STRIP)
+    execute_process(COMMAND ${STRIP} ${stage}/${binary_name} COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+endforeach()
 file(COPY ${DATA}/ DESTINATION ${stage}/data)
 configure_file(${README} ${stage}/README.txt COPYONLY)
 # Each licence file is named after its folder: copyright (the game's own), SDL's, libogg's ...

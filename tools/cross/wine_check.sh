@@ -5,12 +5,16 @@
 # with status 0; stdout.txt and stderr.txt beside the program hold the start-up lines, and
 # settings.dat in %APPDATA%\GameName is read. The whole start-up transcript (good data, no data
 # folder, two damaged data.json, a settings.dat that is too long) must be the Linux program's, in
-# BUILD_LINUX (default: build/ beside BUILD_WIN), line for line, and the one tests/expected holds. Then the installer: a silent install, the game
-# started through its Start-menu shortcut reaching its first frame, and a silent uninstall that
-# leaves nothing behind.
+# BUILD_LINUX (default: build/ beside BUILD_WIN), line for line, and the one tests/expected holds.
+# The zip: the program imports SDL, libxmp and libsndfile as DLLs, and the zip holds every DLL
+# that it and those DLLs import beyond Windows' own; the game runs from the unpacked zip with
+# libxmp's DLL swapped for one built again from the same Debian source package
+# (tools/cross/deps.sh --rebuild, at another optimisation level, so its code differs). Then the
+# installer: a silent install, the game started through its Start-menu shortcut reaching its first
+# frame, and a silent uninstall that leaves nothing behind.
 # Prints one line per check, "ok: what" or "FAIL: what"; exits with the number of failures.
-# Needs DISPLAY (an X server without a window manager, as tools/test.sh starts), xdotool and
-# ImageMagick.
+# Needs DISPLAY (an X server without a window manager, as tools/test.sh starts), xdotool,
+# ImageMagick and unzip.
 set -uo pipefail
 BUILD=$(cd "${1:?usage: wine_check.sh BUILD_WIN [BUILD_LINUX]}" && pwd)
 LINUX=$(cd "${2:-$BUILD/../build}" && pwd)
@@ -21,6 +25,7 @@ rm -rf "$WORK"; mkdir -p "$WORK"
 trap 'wine_stop' EXIT
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:.*=//p' "$BUILD/CMakeCache.txt")
 SETUP=$(ls "$BUILD"/dist/glitzfall-*-setup.exe 2>/dev/null | head -1)
+ZIP=$(ls "$BUILD"/dist/glitzfall-*-win64.zip 2>/dev/null | head -1)
 TITLE="GLITZ FALL!! FEST 2012 GRAB BAG"
 
 failures=0
@@ -103,18 +108,22 @@ wait_screen() {
 }
 
 # --- the game as a player starts it -----------------------------------------------------------------
+# put_program DIR: the program and the DLLs it loads (the build folder's copies) into DIR.
+put_program() { cp "$BUILD/glitzfall.exe" "$BUILD"/*.dll "$1/"; }
+
 GAME=$WORK/game
 mkdir -p "$GAME"
-cp "$BUILD/glitzfall.exe" "$GAME/"
+put_program "$GAME"
 ln -s "$BUILD/data" "$GAME/data"
 rm -rf "$USERDIR"
 mkdir -p "$USERDIR"
 # settings.dat of 140 bytes: version 1, ident "wine", music 80 %, sound 20 %.
 python3 -c "import struct,sys; sys.stdout.buffer.write(struct.pack('<i128sii', 1, b'wine', 80, 20))" >"$USERDIR/settings.dat"
 
-play_through() {
-  start_game "$GAME" "$GAME/glitzfall.exe"
-  wait_line "$GAME/stderr.txt" "first frame at" 90 || { echo "no first frame"; cat "$GAME/stderr.txt"; return 1; }
+play_through() { # [DIR]: the folder to run glitzfall.exe in (default: $GAME)
+  local dir=${1:-$GAME}
+  start_game "$dir" "$dir/glitzfall.exe"
+  wait_line "$dir/stderr.txt" "first frame at" 90 || { echo "no first frame"; cat "$dir/stderr.txt"; return 1; }
   wait_screen is_title 20 || { echo "no title screen ($(size))"; return 1; }
   key space
   wait_screen is_play 10 || { echo "the key did not start a run"; return 1; }
@@ -162,7 +171,7 @@ same_start() {
     "$prepare" "$dir" "$USERDIR"
     "$prepare" "$dir" "$WORK/linux-home/.local/share/GameName"
     if [[ $kind == wine ]]; then
-      cp "$BUILD/glitzfall.exe" "$dir/"
+      put_program "$dir"
       start_game "$dir" "$dir/glitzfall.exe"
     else
       start_game "$dir" "$LINUX/glitzfall" linux
@@ -196,6 +205,61 @@ check "data.json failing before its '{': the start-up transcript of Linux, no cr
 check "data.json cut short: the start-up transcript of Linux, no crash" same_start cut cut_json startup_cut.txt
 check "settings.dat of 277 bytes: the start-up transcript of Linux, no crash" same_start long-settings long_settings
 
+# --- the zip's DLLs -----------------------------------------------------------------------------------
+UNZIPPED=$WORK/zip/$(basename "$ZIP" -win64.zip)   # the zip's one folder, glitzfall-<version>
+OBJDUMP=x86_64-w64-mingw32-objdump
+# What Windows itself provides, of what the program and its DLLs import. Anything else (say
+# libwinpthread-1.dll or libgcc_s_seh-1.dll) has to come in the zip.
+SYSTEM_DLLS=" ADVAPI32.dll GDI32.dll GLU32.dll KERNEL32.dll msvcrt.dll OPENGL32.dll USER32.dll WINMM.dll WS2_32.dll "
+imports() { "$OBJDUMP" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p'; }
+
+zip_dlls() {
+  [[ -n $ZIP ]] || { echo "no zip in $BUILD/dist"; return 1; }
+  rm -rf "$WORK/zip" && mkdir -p "$WORK/zip"
+  unzip -q "$ZIP" -d "$WORK/zip" || return 1
+  local names want
+  names=$(imports "$UNZIPPED/glitzfall.exe") || return 1
+  for want in '^SDL\.dll$' '^libxmp.*\.dll$' '^libsndfile.*\.dll$'; do
+    grep -Eq "$want" <<<"$names" || { echo "glitzfall.exe imports no DLL matching $want:"; echo "$names"; return 1; }
+  done
+  # Every import, the DLLs' own too, is a system DLL or a file beside the program.
+  local todo=(glitzfall.exe) seen=" " file dll
+  while ((${#todo[@]})); do
+    file=${todo[0]}; todo=("${todo[@]:1}")
+    for dll in $(imports "$UNZIPPED/$file"); do
+      [[ $SYSTEM_DLLS != *" $dll "* ]] || continue
+      [[ -f $UNZIPPED/$dll ]] || { echo "$file imports $dll, which is not in the zip"; return 1; }
+      [[ $seen == *" $dll "* ]] || { seen+="$dll "; todo+=("$dll"); }
+    done
+  done
+  # And the zip holds no DLL that nothing loads.
+  for dll in "$UNZIPPED"/*.dll; do
+    [[ $seen == *" ${dll##*/} "* ]] || { echo "${dll##*/} is in the zip, but nothing imports it"; return 1; }
+  done
+}
+check "the zip's glitzfall.exe imports SDL, libxmp and libsndfile DLLs; the zip holds all it needs beyond Windows' own" zip_dlls
+
+# A player's own build of a library in place of the shipped DLL: libxmp's (the quickest to build)
+# from the kept Debian source package, the same recipe at -O1, stripped as the package's are.
+swapped_dll() {
+  local prefix rebuilt swapped=$WORK/swapped
+  prefix=$(CFLAGS=-O1 JOBS=${JOBS:-$(nproc)} bash tools/cross/deps.sh windows --rebuild libxmp "$WORK/rebuild" \
+    2>"$WORK/rebuild.log" | tail -1) || { tail -20 "$WORK/rebuild.log"; return 1; }
+  rebuilt=$(ls "$prefix"/bin/*.dll) || return 1
+  [[ -f $UNZIPPED/${rebuilt##*/} ]] || { echo "the zip has no ${rebuilt##*/}"; return 1; }
+  rm -rf "$swapped" && cp -r "$UNZIPPED" "$swapped"
+  x86_64-w64-mingw32-strip -o "$swapped/${rebuilt##*/}" "$rebuilt" || return 1
+  if cmp -s "$UNZIPPED/${rebuilt##*/}" "$swapped/${rebuilt##*/}"; then
+    echo "the rebuilt ${rebuilt##*/} is the shipped one, byte for byte"; return 1
+  fi
+  rm -rf "$USERDIR" && mkdir -p "$USERDIR"   # no settings left by the checks above
+  play_through "$swapped" || return 1
+  # The music (an XM module, through libxmp) loaded, and nothing failed.
+  grep -qx "doing load stream music" <(text "$swapped/stderr.txt") || { cat "$swapped/stderr.txt"; return 1; }
+  if grep -E "error|failed|unable to find" "$swapped/stderr.txt"; then return 1; fi
+}
+check "the game from the zip, libxmp's DLL swapped for a build of our own: title, a run, Ctrl+Q with status 0" swapped_dll
+
 # --- the installer ----------------------------------------------------------------------------------
 PF=$WINEPREFIX/drive_c/Program\ Files/Glitz\ Fall
 MENU=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Glitz\ Fall
@@ -209,7 +273,8 @@ install_silently() {
   wine "$SETUP" /S || return 1
   local f
   for f in glitzfall.exe uninstall.exe README.txt data/data.json data/font0.png licences/glitzfall.txt \
-      licences/libsdl1.2.txt licences/libogg.txt licences/libvorbis.txt licences/libxmp.txt licences/libsndfile.txt; do
+      licences/libsdl1.2.txt licences/libogg.txt licences/libvorbis.txt licences/libxmp.txt licences/libsndfile.txt \
+      $(cd "$BUILD" && ls *.dll); do
     [[ -s $PF/$f ]] || { echo "missing $f"; return 1; }
   done
   [[ -s "$MENU/Glitz Fall.lnk" ]] || { echo "no Start-menu shortcut"; return 1; }
