@@ -21,14 +21,42 @@ endforeach()
 list(JOIN GLITZ_DLL_NAMES ", " GLITZ_DLL_NAMES)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/README.txt.in ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY)
 
-# The libraries' licences come with them from their Debian source packages (tools/cross/deps.sh);
-# GoogleTest is linked into the test programs only.
-set(_glitz_licences ${CMAKE_CURRENT_LIST_DIR}/copyright)
+# licences\: the full text of every licence that applies to something in the packages, CR LF.
+# The game's own (zlib), its fonts', then the libraries': those built from Debian's sources bring
+# their copyright files (tools/cross/deps.sh; GoogleTest goes into the test programs only), the
+# compiler's runtime (libstdc++, libgcc, the mingw-w64 CRT and winpthreads) and stb_image are
+# taken from this machine's Debian packages. tools/licence_check.py checks the result against
+# the program's link map.
+set(GLITZ_FONT_FILES "data\\font0.png, data\\font1.png and data\\font2.png")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/licences/fonts.txt.in ${CMAKE_BINARY_DIR}/packaging/fonts.txt @ONLY)
+set(_glitz_licence_sources
+  glitzfall ${PROJECT_SOURCE_DIR}/LICENSE
+  fonts ${CMAKE_BINARY_DIR}/packaging/fonts.txt
+  stb /usr/share/doc/libstb-dev/copyright
+  mingw-w64 /usr/share/doc/mingw-w64-common/copyright
+  gcc /usr/share/doc/gcc-mingw-w64-base/copyright)
 foreach(prefix IN LISTS GLITZ_CROSS_PREFIXES)
   file(GLOB _glitz_dep_copyright ${prefix}/share/doc/*/copyright)
   list(FILTER _glitz_dep_copyright EXCLUDE REGEX "/googletest/copyright$")
-  list(APPEND _glitz_licences ${_glitz_dep_copyright})
+  foreach(file IN LISTS _glitz_dep_copyright)
+    get_filename_component(pkg ${file} DIRECTORY)
+    get_filename_component(pkg ${pkg} NAME)
+    list(APPEND _glitz_licence_sources ${pkg} ${file})
+  endforeach()
 endforeach()
+set(_glitz_licences)
+while(_glitz_licence_sources)
+  list(POP_FRONT _glitz_licence_sources name source)
+  if(NOT EXISTS ${source})
+    message(FATAL_ERROR "no licence text for ${name}: ${source} is missing")
+  endif()
+  set(out ${CMAKE_BINARY_DIR}/packaging/licences/${name}.txt)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DIN=${source} -DOUT=${out} -DCRLF=ON -P ${PROJECT_SOURCE_DIR}/packaging/licence_text.cmake
+    DEPENDS ${source} ${PROJECT_SOURCE_DIR}/packaging/licence_text.cmake
+    VERBATIM)
+  list(APPEND _glitz_licences ${out})
+endwhile()
 
 add_custom_command(
   OUTPUT ${_glitz_zip} ${_glitz_setup}

@@ -61,9 +61,9 @@ COMPONENTS = {
 # Linker inputs: (pattern on the archive path or object path, pattern on the member or None,
 # component). The first row that matches decides.
 INPUTS = [
-    (r"/libglitz\.a$", r"stb_image\.c\.o(bj)?$", "stb_image"),
-    (r"/libglitz\.a$", None, "glitzfall"),
-    (r"/CMakeFiles/[^ ]+\.o(bj)?$", None, "glitzfall"),
+    (r"(^|/)libglitz\.a$", r"stb_image\.c\.o(bj)?$", "stb_image"),
+    (r"(^|/)libglitz(_game)?\.a$", None, "glitzfall"),
+    (r"(^|/)CMakeFiles/[^ ]+\.(o|obj|a)$", None, "glitzfall"),
     (r"/libSDLmain\.a$", None, "SDL 1.2 entry (public domain)"),
     (r"/libSDL\.a$", None, "SDL 1.2"),
     (r"/libSDL\.dll\.a$", None, "SDL 1.2"),
@@ -72,7 +72,7 @@ INPUTS = [
     (r"/libsndfile(\.dll)?\.a$", None, "libsndfile"),
     (r"/libogg\.a$", None, "libogg"),
     (r"/libvorbis(file|enc)?\.a$", None, "libvorbis"),
-    (r"/libwinpthread\.a$", None, "winpthreads"),
+    (r"/lib(win)?pthread\.a$", None, "winpthreads"),
     (r"/(libstdc\+\+|libsupc\+\+|libgcc|libgcc_eh|libssp)\.a$", None, "GCC runtime"),
     (r"/gcc/x86_64-w64-mingw32/[^/]+/crt(begin|end)\.o$", None, "GCC runtime"),
     (r"/x86_64-w64-mingw32/lib/[^/]+\.(a|o)$", None, "mingw-w64 runtime"),   # CRT and import stubs
@@ -111,7 +111,7 @@ def classify(path, member):
 def link_inputs(map_text):
     """(archive, member) pairs and plain objects the linker took, from a GNU ld or wasm-ld map."""
     found = set()
-    for m in re.finditer(r"(/[^\s():]+\.a)\(([^)\s]+)\)", map_text):
+    for m in re.finditer(r"([^\s():]+\.a)\(([^)\s]+)\)", map_text):
         found.add((m.group(1), m.group(2)))
     for m in re.finditer(r"(?<![(\w])(/[^\s():]+\.o(?:bj)?)\b", map_text):
         found.add((m.group(1), None))
@@ -126,6 +126,7 @@ def components_of_map(map_path, platform):
         fail(f"{map_path}: no archive or object named in the link map")
         return {}
     comps = {}
+    static_lgpl = set()
     for path, member in sorted(inputs, key=lambda i: (i[0], i[1] or "")):
         comp = classify(path, member)
         if comp is None:
@@ -134,7 +135,9 @@ def components_of_map(map_path, platform):
             continue
         comps.setdefault(comp, f"{path}{'(' + member + ')' if member else ''}")
         lgpl = COMPONENTS[comp][2]
-        if platform == "windows" and lgpl and path.endswith(".a") and not path.endswith(".dll.a"):
+        if platform == "windows" and lgpl and path.endswith(".a") and not path.endswith(".dll.a") \
+                and comp not in static_lgpl:
+            static_lgpl.add(comp)
             fail(f"{comp} (LGPL) is linked statically into the program: {os.path.basename(path)}({member})")
     return comps
 

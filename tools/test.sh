@@ -162,6 +162,14 @@ if [[ $WINDOWS -eq 1 ]]; then
   [[ $wine_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
   passed=$((passed + n_ok)); failed=$((failed + n_fail))
   wine_stop
+  echo "== licences (windows zip, and the folder the installer packs)"
+  win_dist=$(ls -d build-win/dist/glitzfall-*/ | head -1)
+  licence_log=$(for pkg in build-win/dist/glitzfall-*-win64.zip "$win_dist"; do
+    python3 tools/licence_check.py windows --map build-win/glitzfall.map --exe build-win/glitzfall.exe "$pkg"
+  done 2>&1)
+  echo "$licence_log"
+  passed=$((passed + $(grep -c '^ok:' <<<"$licence_log"))); failed=$((failed + $(grep -c '^FAIL:' <<<"$licence_log")))
+  [[ $licence_log == *ok:* ]] || failed=$((failed + 1))
   echo "windows tests: $((SECONDS - start)) s"
 fi
 

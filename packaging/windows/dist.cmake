@@ -16,14 +16,9 @@ foreach(binary IN LISTS PROGRAM DLLS)
 endforeach()
 file(COPY ${DATA}/ DESTINATION ${stage}/data)
 configure_file(${README} ${stage}/README.txt COPYONLY)
-# Each licence file is named after its folder: copyright (the game's own), SDL's, libogg's ...
+# The licence texts, made stand-alone with CR LF line ends by packaging/windows.cmake.
 foreach(licence IN LISTS LICENCES)
-  get_filename_component(folder ${licence} DIRECTORY)
-  get_filename_component(folder ${folder} NAME)
-  if(folder STREQUAL "packaging")
-    set(folder glitzfall)
-  endif()
-  configure_file(${licence} ${stage}/licences/${folder}.txt COPYONLY)
+  file(COPY ${licence} DESTINATION ${stage}/licences)
 endforeach()
 
 # The installer's lists: File lines per folder, and the deletions in reverse (files, then folders
