@@ -3,10 +3,7 @@
 # the game), a CMake package (find_package(Glitz), target Glitz::glitz) and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(GLITZ_FRAMEWORK_VERSION 1.0.0)
-if(PROJECT_VERSION)
-  set(GLITZ_FRAMEWORK_VERSION ${PROJECT_VERSION})
-endif()
+set(GLITZ_FRAMEWORK_VERSION ${PROJECT_VERSION})
 set(GLITZ_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Glitz)
 
 install(TARGETS glitz EXPORT GlitzTargets

@@ -18,8 +18,6 @@ set(GLITZ_INSTALL_GAMES_DATADIR "${CMAKE_INSTALL_DATADIR}/games/glitzfall" CACHE
 set(GLITZ_APP_ID "org.example.glitzfall" CACHE STRING "Reverse-DNS id of the menu entry and the metainfo")
 set(GLITZ_HOMEPAGE "https://glitzfall.example.org" CACHE STRING "Home page named by the metainfo")
 set(GLITZ_MAINTAINER "The Glitz Fall developers <glitzfall@example.org>" CACHE STRING "Package maintainer")
-set(GLITZ_RELEASE_DATE 2026-12-07)
-set(GLITZ_RELEASE_DATE_RFC "Mon, 07 Dec 2026 12:00:00 +0000")
 
 # Where the data sits seen from the program's folder: a relative path keeps working under any prefix
 # chosen at install time, and inside a DESTDIR staging tree.
@@ -57,7 +55,14 @@ add_custom_command(
   DEPENDS glitz_assets
   COMMENT "Drawing the program's icons"
   VERBATIM)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${_glitz_pkg}/changelog @ONLY)
+# The Debian changelog, from the release notes in CHANGELOG.md.
+add_custom_command(
+  OUTPUT ${_glitz_pkg}/changelog
+  COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/CHANGELOG.md -DOUT=${_glitz_pkg}/changelog
+    -DSOURCE_DIR=${PROJECT_SOURCE_DIR} "-DMAINTAINER=${GLITZ_MAINTAINER}"
+    -P ${CMAKE_CURRENT_LIST_DIR}/changelog.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_CURRENT_LIST_DIR}/changelog.cmake
+  VERBATIM)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/glitzfall.desktop ${_glitz_pkg}/${GLITZ_APP_ID}.desktop COPYONLY)
 find_program(GZIP gzip REQUIRED)
 add_custom_command(

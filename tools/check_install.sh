@@ -4,7 +4,7 @@
 # folders, one of them holding an unrelated data/data.json, validates the menu entry, the
 # metainfo and the manual page, checks that every folder and file the manual page and the metainfo
 # name is installed (in the staging folder and in the package), and builds the Debian package and
-# runs lintian on it; configures a player's build (no tests) as if GoogleTest were missing.
+# runs lintian on it and the licence check (tools/licence_check.py); configures a player's build (no tests) as if GoogleTest were missing.
 # Prints one line per check, "ok: what" or "FAIL: what", and exits with the number of failures.
 # Usage: tools/check_install.sh BUILD_DIR     (needs DISPLAY; the build must be complete)
 set -uo pipefail
@@ -107,5 +107,10 @@ players_build() {
 check "a player's build configures without GoogleTest" players_build
 check "Debian package builds" deb_package
 check "lintian finds no errors" lintian --allow-root --fail-on error "$BUILD"/glitzfall_*.deb
+# What the package holds and the licence texts its copyright file carries for it.
+licence_log=$(python3 "$(dirname "$0")/licence_check.py" deb "$BUILD"/glitzfall_*.deb 2>&1)
+echo "$licence_log"
+failures=$((failures + $(grep -c '^FAIL:' <<<"$licence_log")))
+[[ $licence_log == *ok:* ]] || { echo "FAIL: licence check of the Debian package"; failures=$((failures + 1)); }
 
 exit $failures

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds the game and starts it from the build folder, which holds the generated data/ directory.
+# Installs only what the Linux game needs (tools/setup.sh --game); a build folder the test command
+# made is used as it stands, a new one is made without the tests and the reference.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash tools/setup.sh --game
+if [[ ! -e build/CMakeCache.txt ]]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLITZ_TESTS=OFF -DGLITZ_DOCS=OFF >/dev/null
+fi
 cmake --build build -j "$(nproc)" --target glitzfall
 cd build && exec ./glitzfall "$@"

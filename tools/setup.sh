@@ -1,34 +1,48 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, run and test.
-# Idempotent: when everything is present it only checks and exits quietly.
-# Also installs the Windows cross toolchain, wine and NSIS (tools/cross/setup.sh windows) unless
-# called with --no-windows, and emscripten, node and chromium for the browser build
-# (tools/cross/setup.sh web) and the browser test's npm packages unless called with --no-web.
+# Installs the Debian packages the project needs. Idempotent: when everything is present it only
+# checks and exits quietly.
+#   tools/setup.sh           everything the test command builds and runs: the Linux build, its
+#                            tests, sanitizers, documentation and packaging checks, the Windows
+#                            cross toolchain, wine and NSIS (tools/cross/setup.sh windows), and
+#                            emscripten, node and chromium for the browser build (tools/cross/
+#                            setup.sh web) with the browser test's npm packages
+#   tools/setup.sh --game    only what building and playing the Linux game needs (tools/run.sh):
+#                            a compiler, CMake, SDL 1.2, OpenGL, the codecs, FreeType and the font
+#   --no-windows, --no-web   leave out one of the cross toolchains
 set -euo pipefail
 cd "$(dirname "$0")/.."
 windows=1
 web=1
+game_only=0
 for arg in "$@"; do
   case $arg in
+    --game) game_only=1; windows=0; web=0 ;;
     --no-windows) windows=0 ;;
     --no-web) web=0 ;;
-    *) echo "usage: tools/setup.sh [--no-windows] [--no-web]" >&2; exit 2 ;;
+    *) echo "usage: tools/setup.sh [--game | --no-windows | --no-web]" >&2; exit 2 ;;
   esac
 done
 
-PACKAGES=(
-  build-essential cmake pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev
+# What the game needs to build (its data is generated at build time: FreeType and the DejaVu
+# font for the bitmap fonts, libvorbisenc for the sounds) and to run (Mesa's drivers).
+GAME_PACKAGES=(
+  build-essential cmake pkg-config
   libsdl1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libstb-dev
   libvorbis-dev libogg-dev libxmp-dev libsndfile1-dev
   libfreetype-dev fonts-dejavu-core
+)
+# ...and what the tests, benchmarks, documentation and package checks add.
+TEST_PACKAGES=(
+  git libgtest-dev libgmock-dev libbenchmark-dev
   doxygen
   nlohmann-json3-dev rapidjson-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool xclip x11-utils imagemagick
+  xvfb xauth xdotool xclip x11-utils imagemagick python3
   desktop-file-utils appstream lintian man-db groff-base fakeroot file
 )
+PACKAGES=("${GAME_PACKAGES[@]}")
+[[ $game_only -eq 1 ]] || PACKAGES+=("${TEST_PACKAGES[@]}")
 
 # Runs a package-manager command; while another apt or dpkg holds the lock, says so once and
 # tries again every few seconds (for up to 30 minutes). Any other failure ends the set-up.

@@ -58,7 +58,8 @@ build() { # dir, extra cmake args...
 
 if [[ $REPEAT_DIR == build ]]; then
   echo "== build (plain)"
-  build build || { echo "build failed" >&2; exit 1; }
+  # A folder tools/run.sh made has the tests and the reference off: switch them on again.
+  build build -DGLITZ_TESTS=ON -DGLITZ_BENCH=ON -DGLITZ_DOCS=ON || { echo "build failed" >&2; exit 1; }
 fi
 if [[ $REPEAT -eq 0 || $REPEAT_DIR == build-asan ]]; then
   echo "== build (sanitizers)"
