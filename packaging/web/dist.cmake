@@ -24,13 +24,19 @@ function(dist_warn text)
   message(NOTICE "web dist: warning: ${text}")
 endfunction()
 
-# licence(<file> <title> IN <copyright> [FILES <prefix>...] [AS <names>] [EXTRA <file>...]):
-# licences/<file>, listed under <title> with the licence of its first Files paragraph.
+# licence(<file> <title> IN <copyright> [FILES <prefix>...] [EXTRA <file>...] [MAIN <licence>]):
+# licences/<file> by packaging/licence_text.cmake, listed under <title> with its main licence (MAIN,
+# else the licence of its first Files paragraph).
 set(listed "")
+macro(list_licence file title main)
+  list(APPEND listed ${file})
+  set(title_${file} "${title}")
+  set(main_${file} "${main}")
+endmacro()
 function(licence file title)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "IN;AS;MAIN" "FILES;EXTRA")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "IN;MAIN" "FILES;EXTRA")
   execute_process(COMMAND ${CMAKE_COMMAND} -DIN=${arg_IN} -DOUT=${licences}/${file} "-DTITLE=${title}"
-      "-DFILES=${arg_FILES}" "-DAS=${arg_AS}" "-DEXTRA=${arg_EXTRA}" -P ${kLicenceText}
+      "-DFILES=${arg_FILES}" "-DEXTRA=${arg_EXTRA}" -P ${kLicenceText}
     RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "licences/${file} from ${arg_IN} failed")
@@ -46,7 +52,8 @@ function(licence file title)
       endif()
     endif()
   endif()
-  set(listed ${listed} ${file} PARENT_SCOPE)
+  list_licence(${file} "${title}" "${main}")
+  set(listed ${listed} PARENT_SCOPE)
   set(title_${file} "${title}" PARENT_SCOPE)
   set(main_${file} "${main}" PARENT_SCOPE)
 endfunction()
@@ -123,14 +130,15 @@ else()
   dist_warn("${SOURCE}/LICENSE is missing: the page goes without the game's own licence")
 endif()
 
-# The fonts, as the page's data names them.
+# The fonts, with the text all packages give them (packaging/licences/fonts.txt.in), naming the
+# page's files.
 file(GLOB fonts RELATIVE ${DATA} ${DATA}/font*.png)
 list(SORT fonts)
 list(TRANSFORM fonts PREPEND data/)
-string(REPLACE ";" " " font_names "${fonts}")
-string(REPLACE ";" ", " font_list "${fonts}")
-licence(fonts.txt "The fonts (${font_list} in glitzfall.data): bitmaps rendered from DejaVu Sans Bold"
-  IN ${SOURCE}/packaging/copyright FILES usr/share/games/glitzfall/font AS "${font_names}")
+string(REPLACE ";" ", " GLITZ_FONT_FILES "${fonts}")
+string(APPEND GLITZ_FONT_FILES " in glitzfall.data")
+configure_file(${SOURCE}/packaging/licences/fonts.txt.in ${licences}/fonts.txt @ONLY)
+list_licence(fonts.txt "The fonts (${GLITZ_FONT_FILES}): bitmaps rendered from DejaVu Sans Bold" "Bitstream Vera")
 
 # The libraries tools/cross/deps.sh built, with the copyright file of their Debian source package.
 set(lgpl_prefixes "")
@@ -159,38 +167,46 @@ foreach(prefix IN LISTS linked_prefixes)
   licence(${package}.txt "${title}" IN ${copyright})
 endforeach()
 
-set(EM_VERSION "")
-file(STRINGS ${EMSCRIPTEN}/emscripten-version.txt EM_VERSION LIMIT_COUNT 1)
-string(REPLACE "\"" "" EM_VERSION "${EM_VERSION}")
 if("stb_image" IN_LIST system_parts)
-  licence(stb_image.txt "stb_image (Debian's libstb), compiled into glitzfall.wasm to read PNG pictures"
+  licence(stb.txt "stb_image (Debian's libstb), compiled into glitzfall.wasm to read PNG pictures"
     IN ${STB_COPYRIGHT} FILES "*")
 endif()
-# emscripten's JavaScript runtime (glitzfall.js: SDL 1.2 and OpenGL for the browser, the file
-# system, the loader) is in every page; its system libraries as the link map has them.
-licence(emscripten.txt "emscripten ${EM_VERSION}: the JavaScript runtime in glitzfall.js (with SDL 1.2 and OpenGL for the browser) and emscripten's own code in glitzfall.wasm"
-  IN ${EM_COPYRIGHT} FILES * src/ system/include/SDL/)
-set(in_wasm "in glitzfall.wasm (from emscripten ${EM_VERSION})")
-if("musl" IN_LIST system_parts)
-  licence(musl.txt "musl, the C library ${in_wasm}" IN ${EM_COPYRIGHT} FILES system/lib/libc/
-    EXTRA ${EMSCRIPTEN}/system/lib/libc/musl/COPYRIGHT)
-endif()
-if("libcxx" IN_LIST system_parts)
-  licence(libcxx.txt "libc++, the C++ standard library ${in_wasm}" IN ${EM_COPYRIGHT} FILES system/lib/libcxx/)
-endif()
-if("libcxxabi" IN_LIST system_parts)
-  licence(libcxxabi.txt "libc++abi, the C++ run-time support ${in_wasm}" IN ${EM_COPYRIGHT} FILES system/lib/libcxxabi/)
-endif()
-if("compiler-rt" IN_LIST system_parts)
-  licence(compiler-rt.txt "compiler-rt, the compiler's run-time functions ${in_wasm}" IN ${EM_COPYRIGHT}
-    FILES system/lib/compiler-rt/)
-endif()
-if("dlmalloc" IN_LIST system_parts)
-  licence(dlmalloc.txt "dlmalloc, the memory allocator ${in_wasm}" IN ${EM_COPYRIGHT} FILES system/lib/dlmalloc.c)
-endif()
-if("libunwind" IN_LIST system_parts)
-  licence(libunwind.txt "libunwind ${in_wasm}" IN ${EM_COPYRIGHT} FILES system/lib/libunwind/)
-endif()
+
+# emscripten: its JavaScript runtime (glitzfall.js: SDL 1.2 and OpenGL for the browser, the file
+# system, the loader) is in every page, its system libraries as the link map has them. One file:
+# the parts of Debian's copyright file for these, with musl's own COPYRIGHT.
+file(STRINGS ${EMSCRIPTEN}/emscripten-version.txt EM_VERSION LIMIT_COUNT 1)
+string(REPLACE "\"" "" EM_VERSION "${EM_VERSION}")
+set(em_files * src/ system/include/SDL/)
+set(em_extra "")
+set(em_parts "")
+foreach(part musl libcxx libcxxabi compiler-rt dlmalloc libunwind)
+  if(NOT part IN_LIST system_parts)
+    continue()
+  elseif(part STREQUAL "musl")
+    list(APPEND em_files system/lib/libc/)
+    list(APPEND em_extra ${EMSCRIPTEN}/system/lib/libc/musl/COPYRIGHT)
+    list(APPEND em_parts "musl (the C library)")
+  elseif(part STREQUAL "libcxx")
+    list(APPEND em_files system/lib/libcxx/)
+    list(APPEND em_parts "libc++ (the C++ library)")
+  elseif(part STREQUAL "libcxxabi")
+    list(APPEND em_files system/lib/libcxxabi/)
+    list(APPEND em_parts "libc++abi")
+  elseif(part STREQUAL "compiler-rt")
+    list(APPEND em_files system/lib/compiler-rt/)
+    list(APPEND em_parts "compiler-rt")
+  elseif(part STREQUAL "dlmalloc")
+    list(APPEND em_files system/lib/dlmalloc.c)
+    list(APPEND em_parts "dlmalloc (the allocator)")
+  elseif(part STREQUAL "libunwind")
+    list(APPEND em_files system/lib/libunwind/)
+    list(APPEND em_parts "libunwind")
+  endif()
+endforeach()
+string(REPLACE ";" ", " em_parts "${em_parts}")
+licence(emscripten.txt "emscripten ${EM_VERSION}: the JavaScript runtime in glitzfall.js (with SDL 1.2 and OpenGL for the browser); in glitzfall.wasm its own code and ${em_parts}"
+  IN ${EM_COPYRIGHT} FILES ${em_files} EXTRA ${em_extra})
 
 # --- source/ -----------------------------------------------------------------------------------
 
