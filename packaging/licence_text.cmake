@@ -3,20 +3,19 @@
 # packages read where no Debian system is at hand (the web page, the Windows zip and installer).
 #
 #   cmake -DIN=<copyright> -DOUT=<file> [-DCRLF=ON] [-DTITLE=<text>] [-DFILES=<prefix;...>]
-#         [-DAS=<names>] [-DEXTRA=<file;...>] -P packaging/licence_text.cmake
+#         [-DEXTRA=<file;...>] -P packaging/licence_text.cmake
 #
 #   TITLE  a first paragraph: what the file covers in this package.
 #   FILES  keeps only the header paragraph, the Files paragraphs one of whose patterns starts with
 #          one of these prefixes ("*" matches only the paragraph for "*" itself) and the stand-alone
 #          License paragraphs they name: one part of a large package (emscripten's musl, say).
-#   AS     with FILES: the kept Files fields name these instead, the files as this package has them.
 #   EXTRA  files appended as they are (a library's own licence file).
 #   CRLF   CR LF line ends; LF otherwise.
 # Stops with an error, writing nothing, when a pointed-to licence is missing on this machine or a
 # licence that FILES keeps has no text in IN: a licence file is never written without its texts.
 if(NOT IN OR NOT OUT)
   message(FATAL_ERROR "usage: cmake -DIN=<copyright> -DOUT=<file> [-DCRLF=ON] [-DTITLE=...] "
-    "[-DFILES=...] [-DAS=...] [-DEXTRA=...] -P licence_text.cmake")
+    "[-DFILES=...] [-DEXTRA=...] -P licence_text.cmake")
 endif()
 cmake_minimum_required(VERSION 3.25)
 set(kCommon /usr/share/common-licenses)
@@ -93,9 +92,6 @@ if(FILES)
     elseif(p MATCHES "^Files:")
       if("${p}" IN_LIST kept_files)
         set(keep TRUE)
-        if(AS)
-          string(REGEX REPLACE "^Files:[^\n]*(\n[ \t][^\n]*)*" "Files: ${AS}" p "${p}")
-        endif()
       endif()
     elseif(p MATCHES "^License:[ \t]*([^\n]*)")
       string(STRIP "${CMAKE_MATCH_1}" name)

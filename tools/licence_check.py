@@ -36,7 +36,10 @@ MIT = ["Permission is hereby granted, free of charge"]
 VERA = ["Bitstream Vera is a trademark", "may be sold as part of a larger software package"]
 STB = ["public domain"]
 ZPL = ["Names of the copyright holders must not be used to endorse"]
-LLVM = ["LLVM Exceptions to the Apache 2.0 License"]
+# The exception's own first sentence: LLVM's LICENSE.TXT and Debian's copyright files (emscripten's
+# among them, which words it without LICENSE.TXT's heading) both hold it.
+LLVM = ["As an exception, if, as a result of your compiling your source code, portions of this Software "
+        "are embedded into an Object form of such source code"]
 
 # name: (licence file in licences/, texts it must hold, LGPL)
 COMPONENTS = {

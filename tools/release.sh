@@ -74,7 +74,7 @@ linux_build() {   # (run where errexit is off: each command chained)
 }
 step "Linux game and Debian package" linux_build
 step "Windows program, zip and installer" bash tools/cross/build.sh windows glitzfall glitz_dist
-step "web page" bash tools/cross/build.sh web glitzfall
+step "web page" bash tools/cross/build.sh web glitz_web_dist
 
 stage=$out.new
 rm -rf "$stage"

@@ -4,15 +4,18 @@
 //   still and the banner shows, a key returns to the title, the audio callback runs, the console
 //   holds the start-up lines, Ctrl+Q ends the game with a line on the page, no JavaScript error;
 //   a damaged data.json gives the desktop's messages (DESKTOP_GAME, run under DISPLAY) and no
-//   exception. Prints "ok: <check>" or "FAIL: <check>" per check and the measured times; exits 1
-//   on any failure.
+//   exception; the corner link, clear of the canvas, leads to licences/index.html, which lists
+//   exactly the licence files and the files in source/ there are, each licence file carrying the
+//   full text of every /usr/share/common-licenses/NAME it names, each .dsc the files it lists, the
+//   game's source archive (or a note why it is missing) this very page. Prints "ok: <check>" or
+//   "FAIL: <check>" per check and the measured times; exits 1 on any failure.
 //
 //   node tests/web/browser_test.mjs build-web/dist [--desktop build/glitzfall] [--shots DIR]
 import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { spawn } from 'node:child_process';
+import { spawn, execFileSync } from 'node:child_process';
 import puppeteer from 'puppeteer-core';
 
 const args = process.argv.slice(2);
@@ -34,7 +37,7 @@ const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // ---- the static server: dist/ as it is, or with one file's bytes replaced ---------------------
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream' };
+                '.data': 'application/octet-stream', '.txt': 'text/plain' };
 let replaced = {};   // URL path -> Buffer served instead of the file
 const server = http.createServer((req, res) => {
   const url = decodeURIComponent(new URL(req.url, 'http://x').pathname);
@@ -309,6 +312,102 @@ if (check(!!place, 'the package lists data/data.json')) {
   check(log.errors.length === 0, 'a damaged data.json throws no exception', log.errors.join(' | '));
   check(!/stopped|error/.test(await status(page)), 'the page does not stop on a damaged data.json', await status(page));
   void started;
+  await page.close();
+}
+
+// ---- the licences and the source --------------------------------------------------------------
+
+const sameList = (a, b) => JSON.stringify([...a].sort()) === JSON.stringify([...b].sort());
+// Links resolved against the page, each answered with the file's own bytes: [href, status, length].
+const fetchAll = (page, hrefs) => page.evaluate((hs) => Promise.all(hs.map(async (h) => {
+  const r = await fetch(h);
+  return [h, r.status, (await r.arrayBuffer()).byteLength];
+})), hrefs);
+const sizeOf = (f) => fs.statSync(f).size;
+{
+  replaced = {};
+  const { page } = await openPage('');
+  await waitFor(page, () => window.glitzFirstFrame !== undefined, 30000);
+  // Clear of the canvas at any window shape: the default, and the canvas as wide as the window.
+  for (const [w, h] of [[1100, 900], [1024, 800], [1400, 700]]) {
+    await page.setViewport({ width: w, height: h });
+    await sleep(100);
+    const boxes = await page.evaluate(() => {
+      const r = (e) => e && e.getBoundingClientRect();
+      const a = r(document.querySelector('#licences a[href="licences/index.html"]')), c = r(document.getElementById('canvas'));
+      return a && { a: [a.left, a.top, a.right, a.bottom], c: [c.left, c.top, c.right, c.bottom] };
+    });
+    const clear = boxes && boxes.a[2] > boxes.a[0] &&
+      (boxes.a[0] >= boxes.c[2] || boxes.a[2] <= boxes.c[0] || boxes.a[1] >= boxes.c[3] || boxes.a[3] <= boxes.c[1]);
+    check(clear, `the Licences link shows beside the canvas in a ${w} x ${h} window`, JSON.stringify(boxes));
+  }
+  const corner = await page.$eval('#licences', (e) => e.textContent).catch(() => '');
+  const readme = await page.$$eval('#licences a[href="source/README.txt"]', (as) => as.length);
+  check(/Licences/.test(corner) && /source/.test(corner) && readme === 1,
+        'the corner names the licences and where the source is', corner);
+
+  await Promise.all([page.waitForNavigation({ waitUntil: 'load' }).catch(() => {}),
+                     page.click('#licences a[href="licences/index.html"]').catch(() => {})]);
+  check(page.url() === base + 'licences/index.html', 'the Licences link opens licences/index.html', page.url());
+
+  // Every licence file, listed and served; each pointer to a Debian licence comes with its text.
+  const licencesDir = path.join(dist, 'licences');
+  const listed = await page.$$eval('#licences a', (as) => as.map((a) => a.getAttribute('href')));
+  const present = fs.readdirSync(licencesDir).filter((f) => f !== 'index.html');
+  check(present.length > 0 && sameList(listed, present), 'the licences page lists every licence file, and no other',
+        `listed: ${listed.join(' ')}; there: ${present.join(' ')}`);
+  const served = await fetchAll(page, listed);
+  const badServed = served.filter(([h, st, n]) => st !== 200 || !present.includes(h) || n !== sizeOf(path.join(licencesDir, h)));
+  check(badServed.length === 0, 'each listed licence file is served whole', JSON.stringify(badServed));
+  const pointers = [];
+  const lacking = [];
+  for (const f of present) {
+    const text = fs.readFileSync(path.join(licencesDir, f), 'utf8').replace(/\r\n/g, '\n');
+    for (const m of new Set(text.match(/\/usr\/share\/common-licenses\/[\w.+-]*[\w+]/g) || [])) {
+      pointers.push(m);
+      if (!fs.existsSync(m) || !text.includes(fs.readFileSync(m, 'utf8').trim())) lacking.push(`${f}: ${m}`);
+    }
+  }
+  check(pointers.length > 0 && lacking.length === 0, 'each licence file holds the full text of every licence it points to',
+        lacking.join(' | ') || 'no pointers at all');
+
+  // Every file of source/, listed and served; the README's list names only files that are there.
+  const sourceDir = path.join(dist, 'source');
+  const sources = fs.readdirSync(sourceDir);
+  const sourceLinks = await page.$$eval('#source a', (as) => as.map((a) => a.getAttribute('href')));
+  check(sameList(sourceLinks, sources.map((f) => '../source/' + f)), 'the licences page lists every file in source/',
+        `listed: ${sourceLinks.join(' ')}; there: ${sources.join(' ')}`);
+  const sourceServed = await fetchAll(page, sourceLinks);
+  const badSource = sourceServed.filter(([h, st, n]) => st !== 200 || n !== sizeOf(path.join(sourceDir, h.replace('../source/', ''))));
+  check(badSource.length === 0, 'each file in source/ is served whole', JSON.stringify(badSource));
+  const readmeText = fs.existsSync(path.join(sourceDir, 'README.txt')) ? fs.readFileSync(path.join(sourceDir, 'README.txt'), 'utf8') : '';
+  const named = [...readmeText.matchAll(/^\s+(\S+\.(?:dsc|tar\.\w+|diff\.gz))$/gm)].map((m) => m[1]);
+  const unnamed = named.filter((f) => !sources.includes(f));
+  check(named.length > 0 && unnamed.length === 0, 'source/README.txt names only files in source/', `named but not there: ${unnamed.join(' ')}`);
+  // Each Debian source package whole: the files and sizes its .dsc lists.
+  const dscs = sources.filter((f) => f.endsWith('.dsc'));
+  const incomplete = [];
+  for (const d of dscs) {
+    const body = fs.readFileSync(path.join(sourceDir, d), 'utf8');
+    for (const [, size, name] of body.matchAll(/^ [0-9a-f]{32} (\d+) (\S+)$/gm))   // its Files: field (MD5)
+      if (!sources.includes(name) || sizeOf(path.join(sourceDir, name)) !== +size) incomplete.push(`${d}: ${name}`);
+  }
+  check(dscs.length > 0 && incomplete.length === 0, 'each source package in source/ is whole', incomplete.join(' ') || 'no .dsc');
+  // The game's source archive is this page's source (its index.html is the one served), or the
+  // page says why it is missing.
+  const archive = sources.find((f) => /^glitzfall-.+-source\.tar\.gz$/.test(f));
+  const missing = await page.$$eval('.missing', (es) => es.length);
+  if (archive) {
+    const top = archive.replace(/-source\.tar\.gz$/, '');
+    let page_in_archive = '';
+    try {
+      page_in_archive = execFileSync('tar', ['-xzOf', path.join(sourceDir, archive), `${top}/packaging/web/index.html`]).toString();
+    } catch (e) { page_in_archive = String(e); }
+    check(page_in_archive === fs.readFileSync(path.join(dist, 'index.html'), 'utf8') && missing === 0,
+          'the game\'s source archive holds this page\'s source', `${archive}, ${missing} notes of a missing archive`);
+  } else {
+    check(missing === 1, 'without the game\'s source archive the licences page says why', `${missing} notes`);
+  }
   await page.close();
 }
 

@@ -5,8 +5,8 @@
 #   tools/cross/build.sh windows     # into build-win/: glitzfall.exe, tests/test_*.exe, data/,
 #                                    # dist/glitzfall-<version>-win64.zip and -setup.exe
 #   tools/cross/build.sh web         # into build-web/: dist/ (index.html, glitzfall.js, .wasm,
-#                                    # .data: the page to put on any static web host) and
-#                                    # tests/test_*.js (run under node by tools/test.sh)
+#                                    # .data, licences/, source/: the page to put on any static
+#                                    # web host) and tests/test_*.js (run under node by tools/test.sh)
 #   tools/cross/build.sh web glitzfall   # only the named targets
 #
 # The asset generator runs on this machine: it is built (target glitz_assets only) in build/, the
@@ -28,6 +28,7 @@ shift
 
 cache=$(JOBS=$JOBS bash tools/cross/deps.sh "$TARGET" | tail -1)
 prefixes=$(paste -sd';' "$cache/prefixes")
+sources=$(paste -sd';' "$cache/sources")
 
 if [[ ! -e build/CMakeCache.txt ]]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -35,7 +36,7 @@ fi
 cmake --build build -j "$JOBS" --target glitz_assets >/dev/null
 
 cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=$TYPE -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
-  -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
+  -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_CROSS_SOURCES="$sources" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
   -DGLITZ_BENCH=OFF >/dev/null
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
