@@ -19,6 +19,16 @@ foreach(dll IN LISTS GLITZ_RUNTIME_DLLS)
   list(APPEND GLITZ_DLL_NAMES ${name})
 endforeach()
 list(JOIN GLITZ_DLL_NAMES ", " GLITZ_DLL_NAMES)
+# The Debian source packages the DLLs were built from, named in the readme: a release offers them
+# beside the packages (tools/release.sh, lgpl-sources/).
+set(GLITZ_LGPL_SOURCES)
+foreach(dir IN LISTS GLITZ_CROSS_SOURCES)
+  if(dir MATCHES "/(libsdl1\\.2|libxmp|libsndfile)-[^/]+$")
+    file(GLOB dsc RELATIVE ${dir} ${dir}/*.dsc)
+    list(APPEND GLITZ_LGPL_SOURCES ${dsc})
+  endif()
+endforeach()
+list(JOIN GLITZ_LGPL_SOURCES ", " GLITZ_LGPL_SOURCES)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/README.txt.in ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY)
 
 # licences\: the full text of every licence that applies to something in the packages, CR LF.

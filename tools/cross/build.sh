@@ -35,6 +35,12 @@ if [[ ! -e build/CMakeCache.txt ]]; then
 fi
 cmake --build build -j "$JOBS" --target glitz_assets >/dev/null
 
+# pkg-config's findings stay in the CMake cache: when the library folders changed (a new recipe,
+# a new Debian version), the folder is configured afresh.
+if [[ -e $DIR/CMakeCache.txt && $(cat "$DIR/.cross-prefixes" 2>/dev/null) != "$prefixes" ]]; then
+  rm -f "$DIR/CMakeCache.txt"
+fi
+mkdir -p "$DIR" && echo "$prefixes" >"$DIR/.cross-prefixes"
 cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=$TYPE -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
   -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_CROSS_SOURCES="$sources" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
   -DGLITZ_BENCH=OFF >/dev/null

@@ -133,16 +133,10 @@ cmake_build() { # extra cmake arguments...
 build_libsdl1.2() { LINK_LDFLAGS=${SHARED:+-Wc,$DLL_LDFLAGS} autotools --disable-directx --disable-rpath; }
 build_libogg() { autotools; }
 build_libvorbis() { autotools --disable-oggtest --disable-docs --disable-examples; }
-# libxmp.dll: the loaders alone. The game plays XM modules it generates; the depackers (packed
+# libxmp (libxmp.dll on Windows): the loaders alone, on every target. The game plays XM modules it generates; the depackers (packed
 # module files, some of them under plain LGPL and LGPL-2 terms) and ProWizard (Amiga packer
 # formats) stay out.
-build_libxmp() {
-  if [[ -n $SHARED ]]; then
-    LINK_LDFLAGS=$DLL_LDFLAGS autotools --disable-depackers --disable-prowizard
-  else
-    autotools
-  fi
-}
+build_libxmp() { LINK_LDFLAGS=${SHARED:+$DLL_LDFLAGS} autotools --disable-depackers --disable-prowizard; }
 # WAV and the other formats libsndfile reads itself; Ogg, FLAC, Opus and MP3 it would take from
 # other libraries stay off (Ogg Vorbis goes through libvorbisfile). The DLL has libsndfile's own
 # Windows name, libsndfile-1.dll.
@@ -155,6 +149,8 @@ build_googletest() { cmake_build -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=ON; }
 
 # --- the shared part ----------------------------------------------------------------------------
 
+# A recipe that changed after caches were made names its folders anew, so old caches stay valid.
+declare -A RECIPE_TAG=([libxmp]=-loaders)
 DEP_PREFIXES=""   # prefixes of the packages built so far, ';'-separated (for CMake)
 PKG_DIRS=""       # their pkg-config folders, ':'-separated
 prefixes=()
@@ -164,7 +160,7 @@ for pkg in "${PACKAGES[@]}"; do
   [[ -n $version ]] || { log "apt knows no source package $pkg (is there a deb-src entry?)"; exit 1; }
   SHARED=""
   [[ " ${SHARED_PACKAGES[*]} " != *" $pkg "* ]] || SHARED=1
-  PREFIX=$CACHE/$pkg-$version${SHARED:+-dll}
+  PREFIX=$CACHE/$pkg-$version${RECIPE_TAG[$pkg]:-}${SHARED:+-dll}
   WORK=$CACHE/src-$pkg   # the unpacked source while it builds
   if [[ $pkg == "$REBUILD" ]]; then
     PREFIX=$REBUILD_DIR/${PREFIX##*/} WORK=$REBUILD_DIR/src-$pkg
