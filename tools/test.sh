@@ -3,6 +3,7 @@
 # UBSan), the installed game and its Debian package (tools/check_install.sh), a bounded fuzzing
 # run, the Windows build's tests under wine, and the browser build (tools/web/build.sh): its test
 # programs under node and the game's page in headless Chromium (tests/web/browser_test.mjs).
+# Each package is checked against the licence texts it carries (tools/licence_check.py).
 # Tests that need a window run under an Xvfb server started here.
 # Usage: tools/test.sh        (from anywhere; builds in build/, build-asan/, build-win/, build-web/)
 #        tools/test.sh --no-windows   without the Windows build and its tests under wine
@@ -191,6 +192,11 @@ if [[ $web -eq 1 ]]; then
       [[ $n_web -eq $n_desk ]] || { echo "$prog: $n_web tests on the web, $n_desk on the desktop"; counts_ok=0; }
     done
     if [[ $counts_ok -eq 1 ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+    echo "== licences (the web page)"
+    licence_log=$(python3 tools/licence_check.py web --map build-web/glitzfall.map build-web/dist 2>&1)
+    echo "$licence_log"
+    passed=$((passed + $(grep -c '^ok:' <<<"$licence_log"))); failed=$((failed + $(grep -c '^FAIL:' <<<"$licence_log")))
+    [[ $licence_log == *ok:* ]] || failed=$((failed + 1))
     if [[ $browser -eq 1 ]]; then
       echo "== the page in headless Chromium"
       browser_log=$(node tests/web/browser_test.mjs build-web/dist --desktop build/glitzfall 2>&1); browser_rc=$?
