@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // app.cpp - the application record's start-up and shutdown, the states registry and the dispatcher.
 #include "app/app.h"
 

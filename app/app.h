@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // app.h - the application record, its states and the frame loop's tick timer.
 //
 //   program_settings.name = "MyGame";  // optional, before SDL_main or in register_states()

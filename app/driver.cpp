@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // driver.cpp - the platform layer: SDL start and stop, joysticks, the window and its fallbacks.
 #include "app/driver.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // driver.h - the platform layer over SDL 1.2: window and OpenGL context, input translation.
 //
 //   driver_init();            // SDL, joysticks, sound engine

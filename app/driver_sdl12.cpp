@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // driver_sdl12.cpp - the parts of the platform layer that depend on the flavour of SDL, for SDL 1.2
 // itself (Linux, Windows): the key table, whose key values and characters are the ones it was
 // written for (SDL repeats keys only when asked to), and the display's information.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // driver_web.cpp - the parts of the platform layer that depend on the flavour of SDL, for
 // emscripten's SDL in a browser: the key table and the display's information.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // event.h - the application's input record and its codes.
 //
 // Every platform event is translated by driver_poll() (app/driver.h) into one Event: the dispatcher

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
 #include "app/files.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // files.h - where the program's files are and how they are read.
 //
 // Assets come from the data directory "./data" (relative to the working directory), or from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
 // table is one file per flavour of SDL (app/driver_sdl12.cpp, app/driver_web.cpp).
 #include "app/driver.h"

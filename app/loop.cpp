@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // loop.cpp - the program's entry function and its frame loop.
 #include "app/app.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // main_linux.cpp - the process entry on Linux: a thin main that hands over to the game's own entry
 // function, SDL_main (app/app.h). (On Windows SDL's own entry does this: app/main_windows.cpp.)
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // main_web.cpp - the entry of the game's page: the game's own entry function, then the end of the
 // program made known to the page. The loop sleeps through ASYNCIFY, so main() comes back to the
 // browser long before the game ends; when SDL_main finally returns, emscripten_force_exit runs

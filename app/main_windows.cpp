@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // main_windows.cpp - the process entry on Windows is SDL's own: libSDLmain's WinMain sends the
 // standard output and error streams to stdout.txt and stderr.txt in the program's folder and then
 // calls SDL_main (app/app.h), declared with C linkage for it. The program adds nothing before it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // platform.h - the pieces of the application shell that differ between platforms.
 //
 // One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // platform_posix.cpp - the pieces of app/platform.h that every POSIX system does alike (Linux and
 // the browser's file system): the per-user base folder, making folders, and no socket start-up.
 #include "app/platform.h"

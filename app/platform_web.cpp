@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // platform_web.cpp - the platform calls of app/platform.h in a browser (emscripten). Files live in
 // the page's own file system (in memory, gone with the page): the data packed with the game in
 // /data, the per-user folder under /home/web_user, emscripten's home for the page's user. The page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // platform_windows.cpp - the platform calls of app/platform.h for Windows.
 #include "app/platform.h"
 

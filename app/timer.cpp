@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // timer.cpp - the tick timer: how many fixed-length ticks a frame runs, and the sleep before it.
 #include "app/app.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bare_window - the yardstick for bench_startup: a bare SDL 1.2 + OpenGL window of the game's size
 // that clears and presents frames at 60 per second until it is killed, and nothing else.
 //

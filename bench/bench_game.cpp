@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_game - CPU time of the game's own work per frame: one tick and one paint of a busy field
 // (the player and 200 balls), and one rebuild and paint of the title screen.
 //

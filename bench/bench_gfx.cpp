@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_gfx - cost of the text operations and of clipped quad drawing.
 //
 //   build-*/bench/bench_gfx          (with DISPLAY set it also draws into a 256 x 256 window)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_gui_title - what laying out and painting the title screen's widget tree costs per frame.
 //
 // Builds the title screen's tree (ball in a full-screen box, a 1024 x 768 table of five boxed labels)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_json.cpp - json_parse into var trees against nlohmann::json and RapidJSON DOMs, on a
 // generated catalogue-shaped document (~5 MB) pretty-printed and without white space.
 // Run by hand:  build/bench/bench_json [runs]     (prints MB/s per parser and the ratios)

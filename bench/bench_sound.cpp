@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_sound - the mixer's cost: CPU time per second of audio with 16 looped sample voices (half of
 // them resampled from 22050 Hz) and one looped module stream, rendered in device-sized blocks the
 // way the audio callback does. Prints the callback's share of one core.

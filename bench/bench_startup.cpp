@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // bench_startup - time from process start to the first presented frame, and peak memory, for the
 // game and for a bare SDL 1.2 + OpenGL window of the same size (bare_window), side by side.
 //

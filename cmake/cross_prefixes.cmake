@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # cross_prefixes.cmake - for the toolchain files of other platforms: GLITZ_CROSS_PREFIXES, the
 # folders tools/cross/deps.sh built that platform's libraries into, handed on to try_compile's own
 # projects, and the build machine's pkg-config told to read only the .pc files found there.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # Installs the framework for other programs (component "dev"): the library, its public headers
 # under include/glitz/ in the tree's folders (so programs write the same #include "gfx/gfx.h" lines as
 # the game), a CMake package (find_package(Glitz), target Glitz::glitz) and a pkg-config file.

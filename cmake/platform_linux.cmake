@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # platform_linux.cmake - Linux: Debian's shared libraries, X11 for the clipboard, POSIX files.
 pkg_check_modules(SDL REQUIRED IMPORTED_TARGET sdl)
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)

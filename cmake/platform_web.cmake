@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # platform_web.cmake - the browser through emscripten (cmake/toolchain-web.cmake): emscripten's own
 # SDL 1.2 and OpenGL emulation, the codecs tools/cross/deps.sh web built from Debian's sources,
 # stb_image compiled here, the browser's clipboard, and the page's file system for the folders.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # platform_windows.cmake - Windows through mingw-w64 (cmake/toolchain-mingw64.cmake): the
 # libraries tools/cross/deps.sh built from Debian's sources (SDL 1.2, libxmp and libsndfile as DLLs
 # beside the programs, libvorbisfile and libogg static), the Win32 clipboard, Windows Sockets, and

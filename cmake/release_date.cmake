@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # release_date.cmake - the release date of GLITZ_VERSION, read from CHANGELOG.md's heading
 # "## [<version>] - YYYY-MM-DD" (Keep a Changelog form). Sets GLITZ_RELEASE_DATE (2026-12-08) and
 # GLITZ_RELEASE_DATE_RFC (the Debian changelog's "Tue, 08 Dec 2026 12:00:00 +0000").

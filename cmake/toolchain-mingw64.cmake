@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # toolchain-mingw64.cmake - building for 64-bit Windows with Debian's mingw-w64.
 #
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \

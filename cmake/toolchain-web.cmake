@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # toolchain-web.cmake - building for the browser with Debian's emscripten (wasm, SDL 1.2's API and
 # fixed-function OpenGL emulated by emscripten itself).
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # doxygen_filter.awk - shows Doxygen the framework's headers with their plain // comments read as
 # documentation (the headers themselves stay as they are):
 #   - the comment block that opens the file documents the file;

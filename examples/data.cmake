@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # example_data(FROM TO NAME...): writes TO/data.json holding the catalogue entries NAME... of
 # FROM/data.json, with the textures they name, and copies the files those entries name.
 function(example_data from to)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // glitz_example - a second program on the Glitz framework: one screen with a label and an image;
 // every key press plays a sound and counts on the label.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // glitz_notes - a guest list on the Glitz framework: type a name into the text field, press Enter,
 // and it joins the numbered table below. Shows a TextInput and a Table, and a program that names
 // itself (its per-user folder and caption) and plays no music.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // fail.cpp - the game-over screen: the banner over the still-running field and the final score.
 #include "game/level.h"
 #include "game/states.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // game_state.cpp - the game's settings and states for the application's start-up, and what the
 // four screens share: the root container and the start of a frame.
 #include "game/states.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // level.cpp - the play field's rules: the object pool, the player, spawning, moving and retiring
 // balls, collisions, and drawing.
 #include "game/level.h"

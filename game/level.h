@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // level.h - the play field: a fixed pool of 256 objects inside the application record.
 //
 // The field lives in Game::level, so its bytes are part of the state.dat image: its records, Level

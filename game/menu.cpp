@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // menu.cpp - the title screen: a pulsing ball behind the title, the credits and the instructions.
 #include "game/random.h"
 #include "game/states.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // play.cpp - the Play state: a run on the field, with the score at the top centre.
 #include <cstdio>
 #include "game/level.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // random.cpp - the never-seeded random number generator of the game.
 #include "game/random.h"
 

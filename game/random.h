@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // random.h - the game's random numbers: a generator with the contract of the standard rand().
 //
 //   int32_t r = random_next();          // 0..32767

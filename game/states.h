@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // states.h - the game's four screens, registered by register_states() (app/app.h) under
 // ids 1 Test, 2 Menu, 3 Play, 4 Fail. Each keeps the application record it was made for and one
 // root Container that it builds its widgets in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_state.cpp - the diagnostic screen: a text field, text, three images, three texture previews,
 // and the "death" sample on every key press. Only a change_state to 1 reaches it.
 #include "game/states.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // censor.cpp - the word censor: every listed word, in any case and inside other words, becomes '*'.
 //
 // The result keeps the text's length, so character positions are the same before and after.

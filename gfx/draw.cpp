@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // draw.cpp - view, transforms and quad drawing with software clipping.
 //
 // Every quad is cut on the CPU against the top clip rectangle (texture rectangle in proportion)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // font.cpp - the font table, line breaking, measuring, drawing and the caret queries.
 #include "gfx/font.h"
 

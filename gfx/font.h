@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // font.h - bitmap fonts, text layout and the word censor.
 //
 // A font is one texture of 256 glyph pictures (one per byte value) plus placement numbers, all

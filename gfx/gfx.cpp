@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // gfx.cpp - the graphics context: OpenGL state, texture and image tables filled by catalogue name.
 #include "gfx/gfx.h"
 

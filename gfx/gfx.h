@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // gfx.h - the graphics context: view, textures and atlas images, quad drawing with software clipping.
 //
 // The context is rebuilt by every video reset, which voids every slot number handed out before:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // mipmap.cpp - the mipmap chain of power-of-two RGBA textures, made in place and uploaded level by
 // level; the size and scaling GLU gives other pictures, for platforms without GLU.
 #include "gfx/mipmap.h"

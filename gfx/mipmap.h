@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // mipmap.h - the mipmap chain of a texture, built by the graphics layer itself (gfx/ only).
 //
 //   glBindTexture(GL_TEXTURE_2D, name);

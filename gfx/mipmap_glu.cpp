@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // mipmap_glu.cpp - the mipmap chain of the sizes gfx/mipmap.cpp leaves out, by GLU (desktop builds).
 #include "gfx/mipmap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // mipmap_web.cpp - the mipmap chain of the sizes gfx/mipmap.cpp leaves out, in a browser, where
 // emscripten has no gluBuild2DMipmaps: the picture is scaled to the size GLU chooses (gfx_mipmap_fit:
 // nearest powers of two, halved while above the maximum) as gluScaleImage scales (gfx_mipmap_scale,

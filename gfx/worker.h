@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // worker.h - how the graphics layer runs work ahead of need (decoding pictures while the window
 // opens), as the platform allows.
 //

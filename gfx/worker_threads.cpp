@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // worker_threads.cpp - work ahead of need on a thread of its own (gfx/worker.h).
 #include "gfx/worker.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // worker_web.cpp - a page built without threads (no shared memory asked of the web host): work
 // ahead of need runs when it is taken, on the calling thread (gfx/worker.h).
 #include "gfx/worker.h"

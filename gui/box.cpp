@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // box.cpp - Box: one child placed by alignment inside the box's own size, optionally clipped.
 #include <algorithm>
 #include "gfx/gfx.h"

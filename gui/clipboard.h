@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard.h - the system clipboard as plain 8-bit text (Latin-1, like the fonts and the field).
 //
 //   clipboard_set("hello");                 // we own the CLIPBOARD selection now

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard_text.h - conversions at the clipboard's border, shared by every platform's clipboard.
 //
 // Our text is Latin-1 (like the fonts and the text field); systems that speak UTF-8 (X11

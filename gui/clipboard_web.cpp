@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard_web.cpp - the clipboard in a browser (emscripten). A page may not read the system
 // clipboard whenever it likes: it sees what the user pastes (the "paste" event that Ctrl+V fires
 // on the page, before the game polls that key), and it may write with navigator.clipboard where

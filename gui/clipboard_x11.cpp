@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard_x11.cpp - the clipboard (gui/clipboard.h) as the CLIPBOARD selection of SDL's X11
 // window, or an in-process stand-in when there is none.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // label.cpp - Label: a text in a font, measured from the text or wrapped at the style's width.
 #include <algorithm>
 #include "gfx/font.h"

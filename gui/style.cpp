@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // style.cpp - style records, their rules of motion and resolution.
 #include "gui/style.h"
 #include <cmath>

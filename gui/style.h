@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // style.h - widget style records: the look of a widget per interaction state, animated.
 //
 // A Style is one flat record of 32-bit properties. Every property starts STYLE_UNSET; owners write

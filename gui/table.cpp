@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // table.cpp - Table: a grid of cells with spans, laid out from its children's natural sizes.
 #include <algorithm>
 #include "gui/widget.h"

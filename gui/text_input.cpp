@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // text_input.cpp - TextInput: editing, history, caret placement, scrolling and painting.
 #include "gui/text_input.h"
 #include <algorithm>

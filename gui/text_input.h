@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // text_input.h - TextInput: an editable text field with selection, undo/redo and the clipboard.
 //
 //   TextInput *in = root.add(new TextInput(font_load("font1"), "input"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // widget.cpp - Widget and Container: box model, style painting, event routing, focus and hover.
 #include "gui/widget.h"
 #include <GL/gl.h>

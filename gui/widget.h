@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // widget.h - GUI widgets: Widget, Container, Table, Box and Label.
 //
 // Every screen owns one root Container. Build it, then once per frame lay it out and paint it, and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # changelog.cmake - writes the Debian changelog (OUT) from CHANGELOG.md (IN): one entry per released
 # version, newest first, its list items as the entry's "  * " lines wrapped at 78 columns, signed by
 # MAINTAINER at noon of the section's date; items of "### Changed", "Removed", "Fixed" ... begin

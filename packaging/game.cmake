@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # The installed game (install component "runtime") and its Debian package.
 #
 # `cmake --install build` puts the program in <prefix>/games, its generated data in

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # licence_text.cmake - one licence file that stands alone: a Debian copyright file (or any licence
 # text) with the complete text of every /usr/share/common-licenses/NAME it points to appended, for
 # packages read where no Debian system is at hand (the web page, the Windows zip and installer).

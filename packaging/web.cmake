@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # web.cmake - the page to put on a static web host: <build>/dist/ holds index.html beside the
 # game's glitzfall.js, glitzfall.wasm and glitzfall.data, with licences/ (the full licence texts
 # and an index, linked from the page) and source/ (the game's source archive, the LGPL libraries'

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # The Windows packages (target glitz_dist, in <build>/dist/):
 #   glitzfall-<version>-win64.zip       the program, the DLLs beside it (GLITZ_RUNTIME_DLLS of
 #                                       cmake/platform_windows.cmake), its data folder, a readme

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // audio_thread.h - what the sound engine asks of the system for its mixing thread.
 //
 //   audio_thread_prioritise();   // once, from the audio callback's own thread

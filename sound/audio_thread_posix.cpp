@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // audio_thread_posix.cpp - the mixing thread's priority on POSIX systems: the lowest real-time
 // round-robin priority, which is enough to come before every ordinary thread.
 #include "sound/audio_thread.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // audio_thread_windows.cpp - the mixing thread's priority on Windows: time-critical, the highest of
 // an ordinary process's priority class, as audio threads there usually run.
 #include "sound/audio_thread.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // decode.cpp - file decoders for the sound engine (see decode.h).
 // Sections: Files, Down-mix, WAV, Ogg Vorbis, Modules.
 #include "sound/decode.h"

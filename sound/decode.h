@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // decode.h - the sound engine's file decoders: WAV through libsndfile, Ogg Vorbis through
 // libvorbisfile, tracker modules (MOD, XM, S3M, IT and the rest libxmp knows) through libxmp.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // engine.cpp - the sound engine: sources, voices and the mixer on SDL's audio thread.
 // Sections: Sources, Voices, Mixing (audio thread).
 #include "sound/engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // engine.h - a small sound engine: one SDL audio device, sound sources loaded from files, and
 // voices mixed in SDL's audio callback into 44100 Hz 16-bit stereo.
 //

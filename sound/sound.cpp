@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sound.cpp - the sound layer: sample and stream tables over the engine, filled by catalogue name.
 #include "sound/sound.h"
 

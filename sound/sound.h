@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sound.h - the sound layer: samples by handle and looped music streams, found by catalogue name.
 //
 //   sound_init();                                  // from driver_init(); "IrrKlang init error" if no device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sound_layer.h - the sound layer's record, for code that looks inside (tests, diagnostics).
 //
 //   sound_init_with(SoundEngine::create(false));   // a layer over an engine without a device

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # licence_text_check.cmake - packaging/licence_text.cmake on a copyright file of its own making:
 # the whole file with CR LF ends and each pointed-to licence appended once; a part (FILES) with
 # exactly the licence paragraphs it names, in any letter case, and CMake's list characters intact;

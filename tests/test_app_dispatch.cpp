@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The dispatcher and the states registry: state order, keys, chords (also queued through SDL),
 // synthetic events, reactivation, mouse unprojection, start-up and shutdown.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Event translation: every row of the SDL event -> Event table, key codes and modifiers.
 #include <gtest/gtest.h>
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Tick timer: tick lengths at 60 per second, catch-up of late frames, dropped backlog.
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The generated data directory and the catalogue checker: the checker passes the generated
 // data and names the fault in broken copies; the generator is deterministic; the assets fit the
 // screens that use them (font sizes, the instruction's two lines, picture sizes, sound lengths).

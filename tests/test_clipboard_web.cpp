@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The browser's clipboard as the page keeps it (run under node, where no system clipboard is
 // offered: everything must still work inside the page).
 #include <gtest/gtest.h>

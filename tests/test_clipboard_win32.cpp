@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The Windows clipboard (text format 1) against a real X11 peer, xclip, run under wine: wine
 // keeps the X CLIPBOARD selection and the Windows clipboard in step, so a copy in the text field
 // reaches X programs and their text reaches the field. xclip runs as a Unix program: wine starts

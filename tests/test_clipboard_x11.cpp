@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The clipboard against a real X11 peer (xclip) under the test X server, both ways, and the
 // in-process stand-in without X11.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_display_support.h - one connection to the tests' X display, held for the test program's life.
 //
 // An Xvfb started without -noreset resets when its last client leaves and refuses connections until

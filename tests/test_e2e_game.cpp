@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The whole game in a real window (under Xvfb in CI), driven like a player would but deterministic:
 // the tick timer's clock is injected so that every frame runs exactly one tick, and key presses are
 // SDL events pushed into the real event queue. The program's own entry function runs the frame loop;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The real program as a person uses it, under X: started from a folder with the generated data, keys
 // typed with xdotool, the window captured from the X server once it shows each screen, and Ctrl+Q
 // ending it with status 0. (Window size, pace, start-up lines and the other ways to end it: test_program.cpp.)

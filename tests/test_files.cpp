@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Per-user directory and files, the start-up defaults of state.dat and settings.dat, data.json and
 // the data folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The asset catalogue's lookup protocol: messages, cached failures, names, one namespace.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Fonts: line breaking, measuring, caret and hit, the censor, loading by name; drawing (window).
 #include <gtest/gtest.h>
 #include <cctype>

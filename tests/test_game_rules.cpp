@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The play field's rules without a window: movement, spawning, balls, collisions, points, the pool,
 // and the random generator.
 #include "test_game_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game's screens without a window: the flow Menu -> Play -> Fail -> Menu on key presses, the
 // widgets each screen builds, the title's random draw per build, the score label, and Fail keeping
 // the field running with the score fixed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_game_support.h - shared set-up for the game tests: a fresh application record, an empty keys
 // table, a scripted random source (numbers handed out in order, then 1: "no spawn"), and a sound
 // layer whose catalogue holds a "splat" sample.

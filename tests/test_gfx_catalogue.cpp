@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Textures and images by catalogue name, without a window: slots, caches, messages, failures, limits.
 #include <gtest/gtest.h>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Geometry of the drawing layer, without a window: clipping, image quads, box parts, unproject, and
 // the size and scaling of pictures the mipmap chain takes as they are not (GLU's, for the browser).
 #include <gtest/gtest.h>

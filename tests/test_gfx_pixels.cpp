@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Drawing read back from a real OpenGL window (Mesa under Xvfb): uploads, clipping, fills, text.
 #include <gtest/gtest.h>
 #include <GL/glu.h>

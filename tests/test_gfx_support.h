@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_gfx_support.h - shared helpers for the graphics and font tests: a temporary data folder
 // with its own catalogue, PNG writing, a bitmap font entry, and a real OpenGL window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Table, Box and Label: grid layout with spans and filler, alignment, clipping, text size and colour.
 #include "test_gui_support.h"
 

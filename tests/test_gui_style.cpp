@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Style records: resolution and motion, the box model, and the painted layers of a widget's box.
 #include "test_gui_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_gui_support.h - shared set-up for the GUI tests: a catalogue with a test font and a white
 // image, the font table, an optional 1024 x 768 window with the graphics context, pixel read-back,
 // and small event makers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // TextInput: every key, mouse placement and drag, wheel, filtering, length limit, history, password,
 // multi-line movement, scrolling and the painted selection and caret. Glyphs are 10 wide, lines 12.
 // And the Latin-1 / UTF-8 border every platform's paste goes through (gui/clipboard_text.h).

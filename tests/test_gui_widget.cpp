@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Containers: routing of presses, moves, releases and clicks; focus, hover, TAB; find; remove.
 #include "test_gui_support.h"
 #include "sound/sound_layer.h"

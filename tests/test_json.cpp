@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // JSON push parser (events, error codes per state, buffer, depth, comments) and json_parse trees.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The key table and key events of emscripten's SDL, with the values a browser really delivers.
 #include <gtest/gtest.h>
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_open_watch.h - whether anything opened a path, as the system under the program saw it (not
 // as the opener reports it), and a FIFO to watch: for the tests that check that a loader never
 // opens what is not a regular file. Looking at a path (stat) is not opening it.

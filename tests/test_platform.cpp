@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The platform calls (app/platform.h) with the same expectations on every platform the program is
 // built for: Linux here, Windows under wine (tools/test.sh runs both).
 #include <gtest/gtest.h>

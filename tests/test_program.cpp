@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The real program under X: window size, pace, Ctrl+Q as a real key event, SIGTERM, the window
 // manager's close request, start-up lines, and a clear end when no window can be opened. And the
 // installed program's data folder, under a prefix of the test's own. And, in this process, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_program_support.h - what the application and program tests share: temporary folders, small
 // files, SDL key events, and the built glitzfall run under X with its own home and data folder.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sound engine without a device: decoding each format, mixing levels, pause, loops, positions,
 // voice ids outliving their voices, and refusing broken files.
 #define SOUND_FILES_OGG

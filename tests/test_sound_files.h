@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // test_sound_files.h - small sound files made on the spot for the sound tests and the mixer
 // benchmark: a WAV tone (by hand, or through libsndfile in any of its WAV encodings), a MOD module
 // with looped square-ish waves and (with SOUND_FILES_OGG, which needs libvorbisenc) an Ogg Vorbis

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sound layer over an engine without a device: the two-voice sample playback, streams and their
 // handles, the catalogue lookups, full tables, bad handles and the missing engine.
 #define SOUND_FILES_OGG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Value type: number text, comparisons, containers, iteration, reference counting, error lines.
 #include <gtest/gtest.h>
 

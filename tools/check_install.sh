@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Checks the installed game from a built tree: installs it into a staging folder (DESTDIR, under a
 # prefix other than the configured one), starts the installed program under X from two other
 # folders, one of them holding an unrelated data/data.json, validates the menu entry, the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Proves the framework can be used from outside the tree: installs it (component dev) from a
 # built tree into a staging folder inside it, builds examples/ against that install with
 # find_package(Glitz), links them again with the flags of glitz.pc, and runs both examples under

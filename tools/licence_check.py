@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """licence_check.py - finds what is really inside a package and checks that the package carries the
 full text of every licence that applies to it.
 
     tools/licence_check.py deb     PACKAGE.deb
     tools/licence_check.py windows --map build-win/glitzfall.map --exe build-win/glitzfall.exe PACKAGE
     tools/licence_check.py web     --map build-web/glitzfall.map PACKAGE
+    tools/licence_check.py source  .          (each committed code file names its licence)
 
 PACKAGE is a folder or a zip (the Windows zip, the web zip or the web dist folder); the Windows
 installer is checked through the folder it installed. What is inside comes from the package's files
@@ -318,9 +320,26 @@ def check_deb(args):
                     ok(f"{where}: {n} loads its libraries from Debian's packages")
 
 
+def check_source(args):
+    """Every committed file of code says "SPDX-License-Identifier: Zlib" in its first lines."""
+    files = subprocess.run(["git", "-C", args.package, "ls-files"], capture_output=True, text=True,
+                           check=True).stdout.split()
+    code = [f for f in files if re.search(r"(\.(cpp|h|c|sh|cmake|py|js|mjs|html)|CMakeLists\.txt)$", f)
+            and "node_modules/" not in f]
+    bare = []
+    for f in code:
+        with open(os.path.join(args.package, f), encoding="utf-8", errors="replace") as fh:
+            if not any("SPDX-License-Identifier: Zlib" in fh.readline() for _ in range(3)):
+                bare.append(f)
+    if bare:
+        fail(f"{len(bare)} of {len(code)} code files do not name their licence: {', '.join(bare[:5])}")
+    else:
+        ok(f"all {len(code)} code files name their licence (SPDX-License-Identifier: Zlib)")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("platform", choices=["deb", "windows", "web"])
+    ap.add_argument("platform", choices=["deb", "windows", "web", "source"])
     ap.add_argument("package")
     ap.add_argument("--map")
     ap.add_argument("--exe")
@@ -329,7 +348,7 @@ def main():
         ap.error("--map is needed")
     if args.platform == "windows" and not args.exe:
         ap.error("--exe is needed")
-    {"deb": check_deb, "windows": check_windows, "web": check_web}[args.platform](args)
+    {"deb": check_deb, "windows": check_windows, "web": check_web, "source": check_source}[args.platform](args)
     sys.exit(1 if failures else 0)
 
 

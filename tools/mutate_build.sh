@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/mutate_build.sh BUILD - the mutation sampler's build command: builds BUILD, first marking
 # the file the previous mutant changed as new again. The sampler puts each file back with its old
 # time stamp (a copy that keeps it), so make would see the mutant's object file as up to date and

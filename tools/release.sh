@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/release.sh - builds every package of the committed tree's version into dist/<version>/:
 #
 #   glitzfall_<version>_amd64.deb          the Debian package

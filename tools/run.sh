@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Builds the game and starts it from the build folder, which holds the generated data/ directory.
 # Installs only what the Linux game needs (tools/setup.sh --game); a build folder the test command
 # made is used as it stands, a new one is made without the tests and the reference.

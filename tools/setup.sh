@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Installs the Debian packages the project needs. Idempotent: when everything is present it only
 # checks and exits quietly.
 #   tools/setup.sh           everything the test command builds and runs: the Linux build, its

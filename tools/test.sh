@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Builds and runs every test: the plain build, the sanitizer build (ASan with leak checking and
 # UBSan), the installed game and its Debian package (tools/check_install.sh), a bounded fuzzing
 # run, the Windows build's tests under wine, and the browser build (tools/web/build.sh): its test
@@ -136,6 +137,9 @@ echo "$install_log"
 n_ok=$(grep -c '^ok:' <<<"$install_log"); n_fail=$(grep -c '^FAIL:' <<<"$install_log")
 [[ $install_rc -ne 0 && $n_fail -eq 0 ]] && n_fail=1
 passed=$((passed + n_ok)); failed=$((failed + n_fail))
+
+licence_log=$(python3 tools/licence_check.py source "$ROOT" 2>&1); echo "$licence_log"
+if [[ $licence_log == ok:* ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "== framework example (staged install, find_package, pkg-config)"
 if bash tools/example_check.sh build; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "example check failed"; fi

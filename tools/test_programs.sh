@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/test_programs.sh [BUILD] - runs every test program of a plain Linux build (default: build/)
 # once, directly: one process per program, where CTest starts one per test, so the whole suite
 # takes about a minute instead of several. The quickest programs run first and the first failure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // asset_cache.cpp - the lookup protocol shared by every asset kind: name -> handle, failures remembered.
 #include "util/asset_cache.h"
 

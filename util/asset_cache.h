@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // asset_cache.h - asset lookup by catalogue name, one cache per asset kind.
 //
 // Every loader (samples, streams, textures, images, fonts) follows one protocol:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // file_open.h - the one way a file is opened by name for reading.
 //
 //   int64_t size;

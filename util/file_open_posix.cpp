@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // file_open_posix.cpp - file_open_read (util/file_open.h) on POSIX systems: regular files only,
 // never a wait on a FIFO or a device.
 #include "util/file_open.h"

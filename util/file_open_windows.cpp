@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // file_open_windows.cpp - file_open_read (util/file_open.h) on Windows: regular files only.
 // A device name (CON, NUL, COM1 ...) or a folder is refused before it is opened, and the opened
 // file is looked at again, as on POSIX systems; Windows has no FIFOs among its file names.

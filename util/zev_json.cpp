@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // zev_json.cpp - JSON text to `var` trees: drives the push parser byte by byte and builds the
 // tree from its events with a small builder.
 #include "util/zev_json.h"

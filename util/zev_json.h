@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // zev_json.h - JSON text to `var` trees (objects -> dict, arrays -> list, strings -> string,
 // numbers and true/false -> number, null -> none). Comments "/* */" are allowed.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // zev_var.cpp - the dynamic value type: handle, base object, the five kinds and the iterators.
 #include "util/zev_var.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // zev_var.h - the dynamic value type: a reference-counted `var` of kind none, number, string,
 // list or dict, modelled on the values of a dynamically typed scripting language.
 //

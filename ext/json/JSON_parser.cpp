@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // JSON_parser.cpp - push parser: character classes, a state table built at compile time, a stack
 // of nesting modes and a growable token buffer. Plain data and functions behind a C interface.
 #include "ext/json/JSON_parser.h"

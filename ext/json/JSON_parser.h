@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 /* JSON_parser.h - a push parser for JSON text (RFC 4627), optionally with comments.
  *
  * USAGE

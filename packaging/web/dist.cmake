@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # dist.cmake - the page's folder <build>/dist/, made anew after every build (cmake -P, target
 # glitz_web_dist of packaging/web.cmake):
 #   index.html, glitzfall.js, .wasm, .data   the page

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # dist.cmake - stages the Windows files and packs them (cmake -P, from packaging/windows.cmake).
 # In: DIST, VERSION, PROGRAM, DLLS (a list), DATA, README, LICENCES (a list), NSI, MAKENSIS, STRIP.
 set(name glitzfall-${VERSION})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # normalize.sed - a start-up transcript without what differs from one machine or run to the next:
 # the per-user folder, the display's and GL visual's sizes, times, GL texture names, the source
 # path of the value type's messages, and the end-of-run reports. Everything else stays, in order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libFuzzer target: json_parse on arbitrary bytes, a walk over the tree it built, every pooled
 // block back afterwards, and the bulk feeding path giving what byte-by-byte feeding gives.
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Builds the json_parse fuzz target with clang (libFuzzer, ASan, UBSan) into build-fuzz/ and runs
 # it for a bounded time on the seed corpus. Exits non-zero when it finds a crash, leak or hang.
 # Usage: tests/fuzz/run.sh [seconds]      (default 40; finds land in build-fuzz/json/)

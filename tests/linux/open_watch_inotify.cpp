@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // open_watch_inotify.cpp - tests/test_open_watch.h on Linux: the kernel reports each opening of the
 // watched path (inotify's IN_OPEN), and the FIFO is a real one with a writer thread waiting for a
 // reader.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // browser_test.mjs - the game's page (build-web/dist) in headless Chromium, driven by puppeteer-core
 // through a static server of its own on a free local port:
 //   title screen pixels, a key starts a run, the arrows move the figure, a ball ends a run standing

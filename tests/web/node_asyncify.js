@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // node_asyncify.js - run before a web test program built with ASYNCIFY under node (--pre-js): its
 // main hands control back to node at its first sleep (SDL_Delay) and ends later, when node's timers
 // have woken it. Emscripten would end the process, with status 0, at the first moment after a sleep

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // node_audio.js - run before a web test program that opens the sound device under node (--pre-js,
 // test_sound_layer): the little of a browser that emscripten's SDL needs to start and to open audio
 // (a window and a document for its listeners, Audio, AudioContext), with a silent AudioContext whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // node_fs.js - run before each web test program under node (--pre-js): the folders the tests read
 // and write (the project's source and build folders, the temporary folder) appear at their own
 // paths in the program's file system, mounted from the machine's (NODEFS), and the program starts

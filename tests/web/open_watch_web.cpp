@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // open_watch_web.cpp - tests/test_open_watch.h for a program built with emscripten, run under node.
 // Every open() of the program goes through emscripten's FS.open: it is wrapped, once, to log the
 // absolute path of each stream it opened, and a watch looks for its own path in that log.

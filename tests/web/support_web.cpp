@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // support_web.cpp - linked into every test program built for the web: the SDL 1.2 calls the tests
 // make that emscripten's SDL lacks, and what tests/web/node_audio.js reads of the program.
 #include <SDL.h>

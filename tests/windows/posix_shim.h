@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // posix_shim.h - the few POSIX calls the test programs use, for their Windows build (mingw-w64).
 // Force-included into every test source there (tests/CMakeLists.txt), so the tests stay one set of
 // sources. Test code only: the framework and the game use app/platform.h.

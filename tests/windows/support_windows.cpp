@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // support_windows.cpp - what the test programs take from Linux libraries, for their Windows build.
 // Linked into every test program there (tests/CMakeLists.txt).
 #define STB_IMAGE_WRITE_IMPLEMENTATION

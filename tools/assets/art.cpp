@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // art.cpp - the game's pictures: the glitter ball, the party figure, the blank frame and the test
 // screen's atlas, all drawn from code.
 #include "canvas.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // canvas.cpp - PNG output and the catalogue writer of the asset generator.
 #include "canvas.h"
 #include "gen.h"

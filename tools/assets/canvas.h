@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // canvas.h - a float RGBA picture for the asset generator, with anti-aliased shape drawing.
 //
 // USAGE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // font_sheet.cpp - glyph sheets rendered with FreeType (font_sheet.h).
 #include "font_sheet.h"
 #include "gen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // font_sheet.h - a TrueType font at one pixel size rendered into a glyph sheet: 256 glyphs (the
 // byte values read as Latin-1), white with a dark outline and a drop shadow, packed into one
 // picture, and the font's catalogue entry. Shared by the asset generator and glitz_font.

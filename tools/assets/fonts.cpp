@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // fonts.cpp - the game's three bitmap fonts: DejaVu Sans Bold rendered into glyph sheets by
 // font_sheet.cpp (white glyphs, dark outline, soft drop shadow, 256 glyphs as Latin-1), font0's
 // size chosen for the instruction line, and the screen mock-ups that preview them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // gen.h - pieces of the asset generator (glitz_assets): each part writes its files into the data
 // directory and adds its entries to the catalogue that becomes data.json.
 //

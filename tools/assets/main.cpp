@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // glitz_assets - writes the game's data directory: data.json and every file it names.
 //
 // USAGE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // music.cpp - "music": a party house loop in A minor written as a FastTracker 2 module (XM), with
 // every instrument synthesised here.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sounds.cpp - the two sound effects: "splat" (16-bit PCM WAV) and "death" (Ogg Vorbis, encoded
 // with libvorbisenc under a fixed stream serial so the file is the same on every run).
 #include "gen.h"

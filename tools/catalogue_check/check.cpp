@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // check.cpp - the catalogue checker's rules (see check.h).
 #include "tools/catalogue_check/check.h"
 #include "sound/decode.h"

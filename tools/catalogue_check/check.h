@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // check.h - checks a data directory's catalogue (data.json) and the files it names.
 //
 // USAGE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // glitz_check - checks a data directory before the game reads it.
 //
 // USAGE

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/cross/build.sh TARGET [cmake targets...] - builds the game, the framework and the test
 # programs for another platform, from the same sources, with the libraries of tools/cross/deps.sh.
 #

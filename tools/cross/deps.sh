@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/cross/deps.sh TARGET - builds the libraries the game links for another platform from
 # Debian's own source packages (apt-get source), into a cache outside the source tree.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/cross/setup.sh TARGET - installs what building and testing for another platform needs.
 # Called by tools/setup.sh; idempotent: with everything present it only checks and exits quietly.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # tools/cross/wine_check.sh BUILD_WIN [BUILD_LINUX] - the Windows build of the game run under wine,
 # as a player would: started from a folder with its data, the title screen checked by its pixels,
 # a key starts a run, standing still a ball hits and the game-over banner shows, Ctrl+Q ends it

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # wine_env.sh BUILD_DIR - sourced: sets up wine for running the Windows build of BUILD_DIR.
 # A private prefix in BUILD_DIR/wineprefix, made on first use (wine's first boot takes a while;
 # later runs reuse it), no Mono or Gecko installers, no debug output, SDL's dummy sound driver

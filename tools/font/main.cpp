@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // glitz_font - renders a TrueType (or any FreeType) font at one pixel size into a glyph sheet for
 // the Glitz framework and prints the sheet's and the font's catalogue entries.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sys/wait.h for the test programs' Windows build: the status macros only (no fork there; the
 // tests that wait for child processes are not built for Windows).
 #pragma once
