@@ -127,6 +127,9 @@ TEST_F(WineClipboard, CopiedTextIsReadByXclip) {
 
 TEST_F(WineClipboard, TextFromXclipIsPastedThroughTheFilter) {
     clipboard_set("before");
+    // Wine takes the X selection for that copy in its own thread, a moment later: were xclip to
+    // own it first, wine would take it back and xclip would quit. So wait until X sees "before".
+    ASSERT_EQ("before", xclip_out_once("before"));
     // UTF-8 in: é and the euro sign become their code page 1252 bytes; the field shows printable
     // ASCII only. xclip owns the selection (in the background, for at most 20 s) until we copy.
     bool started;
