@@ -244,7 +244,7 @@ const players = [
     } },
   { name: 'touch', phone: true, overlay: /^Tap to play$/, hint: /left or right half of the picture to steer/,
     answer: async (page) => page.touchscreen.tap(...await canvasPoint(page, 0)),
-    anyKey: async (page) => page.touchscreen.tap(...await canvasPoint(page, 1)),
+    anyKey: async (page) => page.touchscreen.tap(...await canvasPoint(page, -1)),
     hold: async (page, side, ms) => {
       await page.touchscreen.touchStart(...await canvasPoint(page, side));
       await sleep(ms);
@@ -303,7 +303,12 @@ for (const player of players) {
   check(title.share > 0.03, 'the title screen is drawn' + tag, `lit share ${title.share.toFixed(3)}`);
   const credits = await colour(page, 'title', CREDIT_RGB, CREDIT_LINE);
   check(credits > 1000, 'the title screen shows its credits' + tag, `${credits} yellow pixels`);
-  const onTitle = async (name) => Math.abs(await colour(page, name, CREDIT_RGB, CREDIT_LINE) - credits) < credits / 10;
+  let creditsNow = 0;   // for the failure's detail
+  const onTitle = async (name) => {
+    creditsNow = await colour(page, name, CREDIT_RGB, CREDIT_LINE);
+    return Math.abs(creditsNow - credits) < credits / 10;
+  };
+  const creditsSeen = () => `${credits} yellow pixels at first, ${creditsNow} now`;
 
   // The sound engine is fed by the browser (autoplay allowed on the command line).
   const a0 = await audioCallbacks(page);
@@ -316,7 +321,7 @@ for (const player of players) {
   await sleep(400);
   await shoot(page, 'answered');
   check(!await visible(page, 'overlay') && await onTitle('answered') && await audioState(page) === 'running',
-        'the answer to the overlay starts the sound and stays on the title' + tag);
+        'the answer to the overlay starts the sound and stays on the title' + tag, creditsSeen());
 
   if (keyboard) {
     // A hidden tab: nothing is drawn (no tick runs), the sound is suspended; back in view the
@@ -342,7 +347,7 @@ for (const player of players) {
     await shoot(page, 'resumed');
     const moving = await diff(page, 'shown', 'resumed');
     check(moving > 0 && !await visible(page, 'overlay') && await audioState(page) === 'running' && await onTitle('resumed'),
-          'a key continues the paused game, which does not see it', `changed share ${moving}`);
+          'a key continues the paused game, which does not see it', `changed share ${moving}, ${creditsSeen()}`);
   }
 
   // Any key (a tap) starts a run: the title's text goes, the figure stands at the bottom centre.
@@ -354,7 +359,9 @@ for (const player of players) {
   const creditsGone = await colour(page, 'play', CREDIT_RGB, CREDIT_LINE);
   check(change > 0.02 && creditsGone < credits / 10, 'a key starts a run' + tag,
         `changed share ${change.toFixed(3)}, ${creditsGone} yellow pixels`);
-  check(Math.abs(standing.meanX - VIEW_W / 2) < 60, 'the figure stands in the middle' + tag, `mean x ${standing.meanX.toFixed(1)}`);
+  // (A tap is the left arrow for as long as it lasts: a slow one steers the new figure a little.)
+  const startDrift = keyboard ? 60 : 200;
+  check(Math.abs(standing.meanX - VIEW_W / 2) < startDrift, 'the figure stands in the middle' + tag, `mean x ${standing.meanX.toFixed(1)}`);
 
   // Right held for half a second moves it right (8 units a tick), left brings it back.
   const moved = await holdAndLook(page, player, 1, 500, 'moved');
@@ -382,7 +389,7 @@ for (const player of players) {
   await sleep(400);
   await shoot(page, 'title2');
   // (The ball's glints sparkle at random: the credits' yellow line is compared, not every pixel.)
-  check(await onTitle('title2'), 'a key returns to the title' + tag);
+  check(await onTitle('title2'), 'a key returns to the title' + tag, creditsSeen());
 
   if (keyboard) {
     // Ctrl+Q ends the game; the page says so.
