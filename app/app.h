@@ -141,4 +141,4 @@ int32_t tick_length(float ms, int32_t k);
 extern uint32_t (*tick_clock)();           // millisecond clock; SDL_GetTicks by default
 extern void (*tick_sleep)(uint32_t ms);    // sleep; SDL_Delay by default
 extern void (*frame_present)();            // shows the painted frame; SDL_GL_SwapBuffers by default
-void ticks_restart();                      // forget the timer's state (tests)
+void ticks_restart();                      // forget the timer's state (tests; a paused page)

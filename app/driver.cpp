@@ -61,7 +61,7 @@ SDL_Surface *_try_init_video(int32_t w, int32_t h) {
     }
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
-    if (driver && driver->title[0]) SDL_WM_SetCaption(driver->title, driver->title);
+    if (driver && driver->title[0]) driver_set_caption(driver->title);
     DisplayInfo info{};
     fprintf(stderr, "VideoInfo->vfmt->BitsPerPixel:%d\n", driver_display_info(info) ? info.bits_per_pixel : 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);

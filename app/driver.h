@@ -40,9 +40,9 @@ void init_video();
 void video_decode_ahead(const char *name);
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
-// One file per flavour of SDL gives the key table, the key details and the display's information:
-// SDL 1.2 itself (app/driver_sdl12.cpp) and emscripten's SDL, whose key values differ
-// (app/driver_web.cpp).
+// One file per flavour of SDL gives the key table, the key details, the display's information and
+// the window's caption: SDL 1.2 itself (app/driver_sdl12.cpp) and emscripten's SDL, whose key
+// values differ (app/driver_web.cpp).
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)
 // Fills key, sym and unicode of e from a key event (type and modifiers are set already). unicode is
 // the character the key produced, 0 for a key without one. A key-down the platform repeated by
@@ -54,6 +54,9 @@ struct DisplayInfo {
     int32_t width, height;    // its current size in pixels
 };
 [[nodiscard]] bool driver_display_info(DisplayInfo &info);
+// Names the window in the system's title bar and task list. In a browser the page owns its tab's
+// title (the game's name, not the title line): nothing is changed there.
+void driver_set_caption(const char *title);
 // The translation driver_poll applies to one SDL event (e is cleared first). Touches nothing but
 // joy_axes, so tests can feed it hand-made SDL_Event records.
 void driver_translate(const SDL_Event &ev, Event &e);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Zlib
 // driver_sdl12.cpp - the parts of the platform layer that depend on the flavour of SDL, for SDL 1.2
 // itself (Linux, Windows): the key table, whose key values and characters are the ones it was
-// written for (SDL repeats keys only when asked to), and the display's information.
+// written for (SDL repeats keys only when asked to), the display's information and the caption.
 #include "app/driver.h"
 
 #include <SDL.h>
@@ -28,3 +28,5 @@ bool driver_display_info(DisplayInfo &info) {
     info.height = v->current_h;
     return true;
 }
+
+void driver_set_caption(const char *title) { SDL_WM_SetCaption(title, title); }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // driver_web.cpp - the parts of the platform layer that depend on the flavour of SDL, for
-// emscripten's SDL in a browser: the key table and the display's information.
+// emscripten's SDL in a browser: the key table, the display's information and the caption (none).
 //
 // Emscripten's key values are SDL 2's: keys
 // without a character are a scan code with bit 10 set (right arrow is 1103, not SDL 1.2's 275)
@@ -57,3 +57,7 @@ bool driver_display_info(DisplayInfo &info) {
     info.height = EM_ASM_INT({ return Module.canvas ? Module.canvas.height : 0; });
     return true;
 }
+
+// emscripten's SDL_WM_SetCaption writes document.title: the tab would read the game's whole title
+// line instead of the page's "Glitz Fall".
+void driver_set_caption(const char *) {}

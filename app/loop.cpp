@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include "app/driver.h"
+#include "app/platform.h"
 
 static void swap_buffers() { SDL_GL_SwapBuffers(); }
 void (*frame_present)() = swap_buffers;   // a test reads the back buffer before it is shown
@@ -26,6 +27,7 @@ int SDL_main(int argc, char **argv) {
     int64_t frames = 0, ticks = 0;   // 64 bits: a run of more than a year never overflows them
     Event event;
     while (game.quit != GAME_QUIT_FAILED) {   // a start-up without a window runs no frame
+        if (platform_frame_hold()) ticks_restart();   // a paused page: no ticks to catch up
         event = event_make(0);
         while (game.quit != GAME_QUIT_FAILED && driver_poll(event)) {
             if (event.type == EV_QUIT) game.quit = 1;

@@ -15,6 +15,7 @@
 //   std::string base = platform_user_base();       // the folder the per-user folder goes into
 //   platform_make_dirs(path);                       // a folder with its missing parents
 //   if (platform_net_start()) { ...; platform_net_stop(); }
+//   if (platform_frame_hold()) ticks_restart();    // each frame: the host may have paused it
 //
 // Main thread only, like every SDL call.
 #pragma once
@@ -37,6 +38,12 @@ std::string platform_user_base();
 
 // Creates path and any missing parent; failures (mostly "exists already") are not reported.
 void platform_make_dirs(const char *path);
+
+// Holds the frame loop while the host has paused the program and returns whether it held, so the
+// caller starts its tick clock afresh instead of catching up the time it was held. The browser's
+// page pauses the game while its tab is hidden and until a click or key brings it back
+// (Module.glitzPaused); the desktop has no such pause and returns false at once.
+bool platform_frame_hold();
 
 // The socket layer: started for Windows Sockets 1.1, cleaned up once if it started. On systems
 // without such a start-up step it counts as started. Failures print one line on stderr.

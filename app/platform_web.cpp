@@ -4,11 +4,17 @@
 // /data, the per-user folder under /home/web_user, emscripten's home for the page's user. The page
 // may put a settings.dat there before the game starts (Module.preRun); the game only reads it.
 // The folders and sockets are in app/platform_posix.cpp.
+// The page pauses the frame loop by setting Module.glitzPaused (platform_frame_hold).
 // The page may also ask how often the sound engine has mixed (Module._glitz_audio_callbacks()).
 #include "app/platform.h"
 
+#include <SDL.h>
 #include <emscripten.h>
 #include "sound/sound_layer.h"
+
+namespace {
+const uint32_t kPausePollMs = 100;   // how soon a resumed page sees its game move again
+}  // namespace
 
 // The page's canvas is no display server's window: nothing to hold while it is re-created.
 void platform_display_hold() {}
@@ -16,6 +22,16 @@ void platform_display_release() {}
 
 // The game is no file of the page's file system: there is no folder of its own.
 std::string platform_program_dir() { return std::string(); }
+
+// The sleep hands control back to the browser (ASYNCIFY), which runs the page's resume.
+bool platform_frame_hold() {
+    bool held = false;
+    while (EM_ASM_INT({ return Module.glitzPaused ? 1 : 0; })) {
+        held = true;
+        SDL_Delay(kPausePollMs);
+    }
+    return held;
+}
 
 // Audio callbacks so far, -1 without a sound device (before start-up, after shutdown, no audio).
 extern "C" EMSCRIPTEN_KEEPALIVE double glitz_audio_callbacks() {

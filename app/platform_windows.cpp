@@ -12,6 +12,9 @@
 void platform_display_hold() {}
 void platform_display_release() {}
 
+// A window out of sight keeps running on the desktop, as it always has.
+bool platform_frame_hold() { return false; }
+
 std::string platform_program_dir() {
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: Zlib
-# web.cmake - the page to put on a static web host: <build>/dist/ holds index.html beside the
-# game's glitzfall.js, glitzfall.wasm and glitzfall.data, with licences/ (the full licence texts
+# web.cmake - the page to put on a static web host: <build>/dist/ holds index.html and HOSTING.txt
+# beside the game's glitzfall.js, glitzfall.wasm and glitzfall.data, with licences/ (the full licence texts
 # and an index, linked from the page) and source/ (the game's source archive, the LGPL libraries'
 # Debian source packages, how to rebuild); made anew by packaging/web/dist.cmake at every build
 # (target glitz_web_dist). GLITZ_CROSS_SOURCES lists the Debian source packages

@@ -1,7 +1,10 @@
 # SPDX-License-Identifier: Zlib
 # dist.cmake - the page's folder <build>/dist/, made anew after every build (cmake -P, target
 # glitz_web_dist of packaging/web.cmake):
-#   index.html, glitzfall.js, .wasm, .data   the page
+#   index.html, glitzfall.js, .wasm, .data   the page: index.html from index.html.in, with the
+#               three files' sizes (for its progress bar) and a version naming their contents, which
+#               it adds to their URLs (?v=<version>-<hash>): a cache never mixes files of two builds
+#   HOSTING.txt what a web host needs to know (packaging/web/HOSTING.txt)
 #   licences/   the full licence text of each part of the page (packaging/licence_text.cmake) and
 #               index.html listing them: the game's, its fonts', every library's in the link map
 #               (<build>/glitzfall.map), emscripten's runtime in glitzfall.js
@@ -18,8 +21,24 @@ set(licences ${DIST}/licences)
 set(source ${DIST}/source)
 file(REMOVE_RECURSE ${licences} ${source})
 file(MAKE_DIRECTORY ${licences} ${source})
-file(COPY ${SOURCE}/packaging/web/index.html ${BUILD}/glitzfall.js ${BUILD}/glitzfall.wasm
-  ${BUILD}/glitzfall.data DESTINATION ${DIST})
+set(page_files glitzfall.js glitzfall.wasm glitzfall.data)
+file(REMOVE ${DIST}/index.html)
+file(COPY ${SOURCE}/packaging/web/HOSTING.txt DESTINATION ${DIST})
+set(sums "")
+set(sizes "")
+foreach(f IN LISTS page_files)
+  file(COPY ${BUILD}/${f} DESTINATION ${DIST})
+  file(SHA256 ${BUILD}/${f} sum)
+  file(SIZE ${BUILD}/${f} size)
+  string(APPEND sums ${sum})
+  list(APPEND sizes "\"${f}\": ${size}")
+endforeach()
+# The hash of the three files' hashes: any change to one of them names a new version.
+string(SHA256 stamp "${sums}")
+string(SUBSTRING ${stamp} 0 12 stamp)
+list(JOIN sizes ", " sizes)
+set(GLITZ_FILES "{\"version\": \"${VERSION}-${stamp}\", \"sizes\": {${sizes}}}")
+configure_file(${SOURCE}/packaging/web/index.html.in ${DIST}/index.html @ONLY)
 
 function(dist_warn text)
   message(NOTICE "web dist: warning: ${text}")
