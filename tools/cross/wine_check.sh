@@ -337,7 +337,8 @@ readonly_folder() {
   chmod a-w "$dir"
   rm -rf "$USERDIR"
   start_game "$dir" "$dir/glitzfall.exe"
-  wait_line "$USERDIR/stderr.txt" "first frame at" 90 || { echo "no first frame in $USERDIR/stderr.txt"; ls -la "$USERDIR"; chmod u+w "$dir"; return 1; }
+  wait_line "$USERDIR/stderr.txt" "first frame at" 90 ||
+    { echo "no first frame in $USERDIR/stderr.txt"; ls -la "$USERDIR"; stop_game; chmod u+w "$dir"; return 1; }
   stop_game || { echo "exit status $?"; chmod u+w "$dir"; return 1; }
   chmod u+w "$dir"
   text "$USERDIR/stdout.txt" >"$WORK/ro-stdout.txt"; text "$USERDIR/stderr.txt" >"$WORK/ro-stderr.txt"
