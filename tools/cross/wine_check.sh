@@ -14,10 +14,10 @@
 # (tools/cross/deps.sh --rebuild, at another optimisation level, so its code differs). Then the
 # installer: a silent install, the game started through its Start-menu shortcut reaching its first
 # frame, install and uninstall refused while the game runs, a reinstall finding the remembered
-# folder, an upgrade from an older version in place, and a silent uninstall that leaves nothing
-# behind. A start without a data folder shows a message box naming the folder.
+# folder, an upgrade from an older version in place, a silent uninstall that leaves nothing
+# behind, and an install for all users (HKLM). A start without a data folder shows a message box.
 # Prints one line per check, "ok: what" or "FAIL: what"; exits with the number of failures.
-# Needs DISPLAY (an X server without a window manager, as tools/test.sh starts), xdotool, xclip,
+# Needs DISPLAY (an X server without a window manager, as tools/test.sh starts), xdotool,
 # ImageMagick, icoutils, makensis and unzip.
 set -uo pipefail
 BUILD=$(cd "${1:?usage: wine_check.sh BUILD_WIN [BUILD_LINUX]}" && pwd)
@@ -483,5 +483,31 @@ uninstall_silently() {
   if wine reg query "HKCU\\$KEY" /reg:64 >/dev/null 2>&1; then echo "Add/Remove Programs entry left"; return 1; fi
 }
 check "uninstaller (/S) leaves nothing behind" uninstall_silently
+
+# For all users (/AllUsers; wine's user is an administrator): Program Files, the common Start menu,
+# HKLM and no HKCU entry; its quiet uninstall string removes it again.
+all_users() {
+  no_install
+  local pf_all all_menu quiet
+  pf_all=$(winepath -u "$(winvar ProgramW6432)\\Glitz Fall" 2>/dev/null)
+  all_menu=$(winepath -u "$(winvar ProgramData)" 2>/dev/null)/Microsoft/Windows/Start\ Menu/Programs/Glitz\ Fall
+  rm -rf "$pf_all" "$all_menu"
+  wine "$SETUP" /S /AllUsers || { echo "setup.exe /AllUsers: status $?"; return 1; }
+  [[ -s $pf_all/glitzfall.exe && -s $pf_all/data/data.json && -s "$all_menu/Glitz Fall.lnk" ]] ||
+    { echo "not in $pf_all with a shortcut in $all_menu"; return 1; }
+  [[ $(reg_value HKLM DisplayVersion) == "$VERSION" && $(reg_value HKLM UninstallString) == *'uninstall.exe" /AllUsers' ]] ||
+    { echo "HKLM entry:"; wine reg query "HKLM\\$KEY" /reg:64; return 1; }
+  if wine reg query "HKCU\\$KEY" /reg:64 >/dev/null 2>&1; then echo "an HKCU entry too"; return 1; fi
+  [[ ! -e $PF ]] || { echo "a per-user copy too"; return 1; }
+  quiet=$(reg_value HKLM QuietUninstallString)   # "<folder>\uninstall.exe" /AllUsers /S
+  local exe=${quiet#\"}; exe=${exe%%\"*}
+  # shellcheck disable=SC2086
+  wine "$(winepath -u "$exe")" ${quiet##*\"} || { echo "$quiet: status $?"; return 1; }
+  local i
+  for i in $(seq 100); do [[ -e $pf_all ]] || break; sleep 0.2; done
+  [[ ! -e $pf_all && ! -e $all_menu ]] || { echo "left behind:"; find "$pf_all" "$all_menu" 2>/dev/null; return 1; }
+  if wine reg query "HKLM\\$KEY" /reg:64 >/dev/null 2>&1; then echo "the HKLM entry is left"; return 1; fi
+}
+check "installer for all users (/AllUsers): Program Files, HKLM only; its quiet uninstall string removes it" all_users
 
 exit $failures
