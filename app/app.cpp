@@ -8,6 +8,7 @@
 #include <string>
 #include "app/driver.h"
 #include "app/files.h"
+#include "app/platform.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "sound/sound.h"
@@ -46,9 +47,11 @@ static bool is_set(const char *text) { return text && *text; }
 
 void game_init(Game *game) {
     register_states(game);   // the program's states (it defines register_states), maybe its settings
-    driver_init();
     const ProgramSettings &p = program_settings;
     s_name = is_set(p.name) ? p.name : s_exe_name;
+    // Before the first line: where the lines go is settled once the per-user folder's name is known.
+    platform_diagnostics_keep((platform_user_base() + "/" + s_name).c_str());
+    driver_init();
     driver->name = s_name.c_str();
     snprintf(driver->title, sizeof driver->title, "%s", is_set(p.title) ? p.title : s_name.c_str());
 

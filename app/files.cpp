@@ -2,6 +2,7 @@
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
 #include "app/files.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -123,6 +124,17 @@ var &data_catalogue_ahead() {
     return s_ahead;
 }
 
+// A missing data folder is the player's to fix (the game was started in some other folder): said
+// where they look, with the full folder the game looked for. A damaged catalogue has its lines only.
+static void data_missing_alert() {
+    struct stat st;
+    if (stat(data_dir(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+    std::string text = "The game's data folder was not found:\n\n" + platform_full_path(data_dir()) +
+        "\n\nStart the game in the folder that holds its \"data\" folder, or reinstall it.";
+    std::string title = std::string(driver->name ? driver->name : "glitz") + ": no data folder";
+    platform_alert(title.c_str(), text.c_str());
+}
+
 var &data_catalogue() {
     if (!driver) {  // no platform record: nothing to keep a catalogue in
         static var none;
@@ -144,7 +156,10 @@ var &data_catalogue() {
         fputs(message.c_str(), stderr);
         if (!why.empty()) {   // a cause is named exactly when no dict came of the file
             std::string line = "unable to read catalogue " + catalogue_path() + ": " + why + "\n";
-            if (line != s_reported) fputs(line.c_str(), stderr);
+            if (line != s_reported) {
+                fputs(line.c_str(), stderr);
+                data_missing_alert();
+            }
             s_reported = line;
         } else {
             s_reported.clear();

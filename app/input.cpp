@@ -2,6 +2,7 @@
 // input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
 // table is one file per flavour of SDL (app/driver_sdl12.cpp, app/driver_web.cpp).
 #include "app/driver.h"
+#include "app/platform.h"
 
 #include <SDL.h>
 #include <cstring>
@@ -36,6 +37,11 @@ void driver_translate(const SDL_Event &ev, Event &e) {
         e.type = ev.type == SDL_KEYDOWN ? EV_KEYDOWN : EV_KEYUP;
         e.button = key_mods(ev.key.keysym.mod);
         driver_key_fill(ev, e);   // key, sym and unicode: the platform's SDL says them its own way
+        // The system's close chord (Windows: Alt+F4) is the window's close request, as the
+        // system would have made it of the key; its release is dropped with it.
+        if (platform_close_chord(e.key, e.button)) {
+            e = event_make(ev.type == SDL_KEYDOWN ? EV_QUIT : 0);
+        }
         break;
     case SDL_MOUSEMOTION:
         e.type = EV_MOUSEMOVE;

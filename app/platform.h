@@ -16,6 +16,9 @@
 //   platform_make_dirs(path);                       // a folder with its missing parents
 //   if (platform_net_start()) { ...; platform_net_stop(); }
 //   if (platform_frame_hold()) ticks_restart();    // each frame: the host may have paused it
+//   if (platform_close_chord(KEY_F4, MOD_ALT)) ...  // the system's own "close this window" keys
+//   platform_diagnostics_keep(user_folder);        // at start-up, before the first line is written
+//   platform_alert("Game: no data", "...");        // a problem the player must see (Windows)
 //
 // Main thread only, like every SDL call.
 #pragma once
@@ -49,3 +52,28 @@ bool platform_frame_hold();
 // without such a start-up step it counts as started. Failures print one line on stderr.
 bool platform_net_start();
 void platform_net_stop();
+
+// Whether a key pressed with these modifiers (KEY_ and MOD_ values of app/event.h) is the system's
+// own chord for closing the window, which the input layer turns into the close request
+// (EV_QUIT). Windows: Alt+F4 (Shift may be held; with Ctrl it is another chord). SDL 1.2 takes the
+// key itself there, so the system never sees it. Other systems leave such chords to their window
+// manager, which sends the close request itself: always false.
+bool platform_close_chord(int key, int mods);
+
+// The full path of a file or folder named relative to the working folder (what a player is told
+// to look for); an absolute path as it is. Nothing needs to exist.
+std::string platform_full_path(const char *path);
+
+// Windows: the program's entry (SDL's WinMain, app/main_windows.cpp) sends stdout and stderr to
+// stdout.txt and stderr.txt in the program's folder. Where that folder cannot be written (an
+// install for all users in Program Files, a read-only share) the entry leaves the stream closed;
+// each such stream is reopened as <user_folder>\stdout.txt or stderr.txt, the folder made first.
+// A stream that works (a console, a pipe, the files beside the program) is left alone. Other
+// systems keep the streams their caller gave: nothing to do.
+void platform_diagnostics_keep(const char *user_folder);
+
+// A problem the player has to act on, shown where a player of a windowed program looks: Windows
+// shows a message box (and waits for it to be closed) when the program has no console; a console
+// program's player reads the lines on stderr, which every caller prints as well. Other systems:
+// nothing (the program's lines on stderr say it).
+void platform_alert(const char *title, const char *text);

@@ -35,3 +35,12 @@ std::string platform_program_dir() {
     if (!slash) return std::string();
     return std::string(exe, slash);
 }
+
+// The window manager owns the close keys and sends the close request itself.
+bool platform_close_chord(int, int) { return false; }
+
+// The streams stay where the caller sent them.
+void platform_diagnostics_keep(const char *) {}
+
+// The lines on stderr tell the player; X has no standard message box of its own.
+void platform_alert(const char *, const char *) {}

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: Zlib
 // platform_posix.cpp - the pieces of app/platform.h that every POSIX system does alike (Linux and
-// the browser's file system): the per-user base folder, making folders, and no socket start-up.
+// the browser's file system): the per-user base folder, full paths, making folders, and no socket start-up.
 #include "app/platform.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +18,15 @@ std::string platform_user_base() {
     if (appdata && *appdata) return appdata;
     if (xdg && *xdg) return xdg;
     return std::string(home && *home ? home : ".") + "/.local/share";
+}
+
+// The working folder and the path, a leading "./" dropped.
+std::string platform_full_path(const char *path) {
+    if (!path || path[0] == '/') return path ? path : "";
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    while (path[0] == '.' && path[1] == '/') path += 2;
+    return std::string(cwd) + (*path ? "/" : "") + path;
 }
 
 void platform_make_dirs(const char *path) {

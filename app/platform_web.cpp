@@ -38,3 +38,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE double glitz_audio_callbacks() {
     if (!sound_layer || !sound_layer->engine) return -1;
     return (double)sound_layer->engine->callbacks();
 }
+
+// The browser owns the keys that close its tab or window; the page never closes itself.
+bool platform_close_chord(int, int) { return false; }
+
+// The streams stay where the caller sent them.
+void platform_diagnostics_keep(const char *) {}
+
+// The page shows the lines on stderr in its console.
+void platform_alert(const char *, const char *) {}

@@ -17,7 +17,6 @@ set(GLITZ_INSTALL_GAMES_BINDIR "games" CACHE STRING "Folder of the installed pro
 set(GLITZ_INSTALL_GAMES_DATADIR "${CMAKE_INSTALL_DATADIR}/games/glitzfall" CACHE STRING
   "Folder of the installed game data (relative to the prefix)")
 set(GLITZ_APP_ID "org.example.glitzfall" CACHE STRING "Reverse-DNS id of the menu entry and the metainfo")
-set(GLITZ_HOMEPAGE "https://glitzfall.example.org" CACHE STRING "Home page named by the metainfo")
 set(GLITZ_MAINTAINER "The Glitz Fall developers <glitzfall@example.org>" CACHE STRING "Package maintainer")
 
 # Where the data sits seen from the program's folder: a relative path keeps working under any prefix

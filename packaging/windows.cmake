@@ -4,15 +4,38 @@
 #                                       cmake/platform_windows.cmake), its data folder, a readme
 #                                       and the licences, in one folder glitzfall-<version>/ to
 #                                       unpack anywhere
-#   glitzfall-<version>-setup.exe       an NSIS installer of the same files: Program Files, a
-#                                       Start-menu shortcut started in the install folder (the
-#                                       game reads ./data), an uninstaller in Add/Remove Programs
+#   glitzfall-<version>-setup.exe       an NSIS installer of the same files (packaging/windows/
+#                                       glitzfall.nsi.in): for the user alone (the default, no
+#                                       administrator) or for all users, a Start-menu shortcut
+#                                       started in the install folder (the game reads ./data), an
+#                                       uninstaller in Add/Remove Programs
 # The files are staged by packaging/windows/dist.cmake, which also writes the installer's lists of
 # files, so the uninstaller removes exactly what was installed.
 find_program(GLITZ_MAKENSIS makensis REQUIRED)
+find_program(GLITZ_CONVERT convert REQUIRED)   # ImageMagick: the icon
+
+# glitzfall.exe's resources (packaging/windows/glitzfall.rc.in): the icon, made here from the disco
+# ball of the generated art in the four sizes Windows asks for (16 and 32: lists and the title bar,
+# 48: Explorer's icons, 256: its large views, kept as PNG inside the file), the version and the
+# manifest. The installer shows the same icon.
+set(GLITZ_ICON ${CMAKE_BINARY_DIR}/packaging/glitzfall.ico)
+set(GLITZ_MANIFEST ${CMAKE_BINARY_DIR}/packaging/glitzfall.manifest)
+add_custom_command(OUTPUT ${GLITZ_ICON}
+  COMMAND ${GLITZ_CONVERT} ${CMAKE_BINARY_DIR}/data/ball.png -background none
+    -define icon:auto-resize=256,48,32,16 ${GLITZ_ICON}
+  DEPENDS glitz_data ${CMAKE_BINARY_DIR}/data/data.json   # data.json is written last of the set
+  COMMENT "Making the program's icon"
+  VERBATIM)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.manifest.in ${GLITZ_MANIFEST} @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.rc.in ${CMAKE_BINARY_DIR}/packaging/glitzfall.rc @ONLY)
+enable_language(RC)
+target_sources(glitzfall PRIVATE ${CMAKE_BINARY_DIR}/packaging/glitzfall.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/packaging/glitzfall.rc PROPERTIES
+  OBJECT_DEPENDS "${GLITZ_ICON};${GLITZ_MANIFEST}")
 set(GLITZ_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(_glitz_zip ${GLITZ_DIST_DIR}/glitzfall-${GLITZ_VERSION}-win64.zip)
 set(_glitz_setup ${GLITZ_DIST_DIR}/glitzfall-${GLITZ_VERSION}-setup.exe)
+set(GLITZ_LICENCE_TEXT ${CMAKE_BINARY_DIR}/packaging/licences/glitzfall.txt)   # made below
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.nsi.in ${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi @ONLY)
 set(GLITZ_DLL_NAMES)   # for the readme
 foreach(dll IN LISTS GLITZ_RUNTIME_DLLS)
@@ -77,7 +100,7 @@ add_custom_command(
     -DNSI=${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi -DMAKENSIS=${GLITZ_MAKENSIS}
     -DSTRIP=${CMAKE_STRIP}
     -P ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
-  DEPENDS glitzfall ${GLITZ_RUNTIME_DLLS} glitz_data ${CMAKE_BINARY_DIR}/data/data.json ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
+  DEPENDS glitzfall ${GLITZ_ICON} ${GLITZ_RUNTIME_DLLS} glitz_data ${CMAKE_BINARY_DIR}/data/data.json ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
     ${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi ${CMAKE_BINARY_DIR}/packaging/README.txt ${_glitz_licences}
   COMMENT "Packing the Windows zip and installer"
   VERBATIM)

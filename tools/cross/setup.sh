@@ -4,8 +4,9 @@
 # Called by tools/setup.sh; idempotent: with everything present it only checks and exits quietly.
 #
 #   windows  the mingw-w64 toolchain, wine (to run the programs and tests), NSIS (the installer),
-#            zip, and a deb-src entry for Debian's own suites, so that tools/cross/deps.sh can
-#            fetch the libraries' sources with apt-get source.
+#            zip, icoutils (wrestool and icotool read the programs' resources back) and a deb-src
+#            entry for Debian's own suites, so that tools/cross/deps.sh can fetch the libraries'
+#            sources with apt-get source.
 #   web      emscripten (its JavaScript tools run on the machine's node), node itself when missing
 #            (any node from 18 up will do, also one not from Debian), Debian's chromium for the
 #            browser test, npm for puppeteer-core, autotools-dev (a config.sub that knows
@@ -17,7 +18,7 @@ target=${1:-}
 case $target in
   windows)
     PACKAGES=(g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
-              wine wine64 nsis zip unzip dpkg-dev xclip)
+              wine wine64 nsis zip unzip dpkg-dev xclip icoutils)
     ;;
   web)
     PACKAGES=(emscripten chromium dpkg-dev autotools-dev)
