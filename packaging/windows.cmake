@@ -26,6 +26,17 @@ add_custom_command(OUTPUT ${GLITZ_ICON}
   DEPENDS glitz_data ${CMAKE_BINARY_DIR}/data/data.json   # data.json is written last of the set
   COMMENT "Making the program's icon"
   VERBATIM)
+# The installer's welcome and finish pages show the game's own picture (164 x 314, the size NSIS's
+# modern pages take, as an uncompressed BMP): the disco ball above the dancer, on black.
+set(GLITZ_WIZARD_BITMAP ${CMAKE_BINARY_DIR}/packaging/wizard.bmp)
+add_custom_command(OUTPUT ${GLITZ_WIZARD_BITMAP}
+  COMMAND ${GLITZ_CONVERT} -size 164x314 xc:black
+    ( ${CMAKE_BINARY_DIR}/data/ball.png -resize 112x112 ) -gravity north -geometry +0+40 -composite
+    ( ${CMAKE_BINARY_DIR}/data/player.png -resize 128x128 ) -gravity south -geometry +0+40 -composite
+    -alpha off BMP3:${GLITZ_WIZARD_BITMAP}
+  DEPENDS glitz_data ${CMAKE_BINARY_DIR}/data/data.json
+  COMMENT "Making the installer's picture"
+  VERBATIM)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.manifest.in ${GLITZ_MANIFEST} @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/glitzfall.rc.in ${CMAKE_BINARY_DIR}/packaging/glitzfall.rc @ONLY)
 enable_language(RC)
@@ -100,7 +111,7 @@ add_custom_command(
     -DNSI=${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi -DMAKENSIS=${GLITZ_MAKENSIS}
     -DSTRIP=${CMAKE_STRIP}
     -P ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
-  DEPENDS glitzfall ${GLITZ_ICON} ${GLITZ_RUNTIME_DLLS} glitz_data ${CMAKE_BINARY_DIR}/data/data.json ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
+  DEPENDS glitzfall ${GLITZ_ICON} ${GLITZ_WIZARD_BITMAP} ${GLITZ_RUNTIME_DLLS} glitz_data ${CMAKE_BINARY_DIR}/data/data.json ${CMAKE_CURRENT_LIST_DIR}/windows/dist.cmake
     ${CMAKE_BINARY_DIR}/packaging/glitzfall.nsi ${CMAKE_BINARY_DIR}/packaging/README.txt ${_glitz_licences}
   COMMENT "Packing the Windows zip and installer"
   VERBATIM)
