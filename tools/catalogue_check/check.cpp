@@ -116,7 +116,8 @@ bool catalogue_needs_read(const std::string& path, std::vector<CatalogueNeed>& n
         }
         if (words.empty()) continue;
         std::string where = path + ":" + std::to_string(number) + ": ";
-        std::string shown = text.substr(0, 60);
+        size_t first = text.find_first_not_of(" \t\r\f\v");
+        std::string shown = text.substr(first, 60);   // the words as written, without the spaces around
         while (!shown.empty() && isspace((unsigned char)shown.back())) shown.pop_back();
         CatalogueNeed need;
         if (words.size() != 2) {
