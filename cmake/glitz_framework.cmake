@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: Zlib
 # Installs the framework for other programs (component "dev"): the library, its public headers
 # under include/glitz/ in the tree's folders (so programs write the same #include "gfx/gfx.h" lines as
-# the game), a CMake package (find_package(Glitz), target Glitz::glitz) and a pkg-config file.
+# the game), a CMake package (find_package(Glitz), targets Glitz::glitz and Glitz::glitz_check) and
+# a pkg-config file; and the catalogue checker glitz_check, for a program's own data.
 include(CMakePackageConfigHelpers)
 
 set(GLITZ_FRAMEWORK_VERSION ${PROJECT_VERSION})
@@ -9,6 +10,9 @@ set(GLITZ_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Glitz)
 
 install(TARGETS glitz EXPORT GlitzTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+# Exported too, so a program's build can run it on its data: $<TARGET_FILE:Glitz::glitz_check>.
+install(TARGETS glitz_check EXPORT GlitzTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT dev)
 # The headers a program includes, and the ones they include; the engine's insides (sound engine,
 # decoders, the sound layer's record, the JSON push parser, file opening) stay out.
 set(GLITZ_PUBLIC_HEADERS

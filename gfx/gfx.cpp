@@ -78,6 +78,29 @@ GfxRect read_rect(var &v) {
     return r;
 }
 
+bool read_rect_exact(const var &v, GfxRect *out, std::string *why) {
+    *out = GfxRect();
+    if (v.type() != VAR_DICT) {
+        if (why) *why = "is " + var_described(v) + ", expected an object with the numbers \"x\", \"y\", \"w\", \"h\"";
+        return false;
+    }
+    for (const char *key : {"x", "y", "w", "h"}) {
+        if (!v.has(key)) {
+            if (why) *why = std::string("\"") + key + "\" is missing, expected a number";
+            return false;
+        }
+    }
+    var copy = v;
+    *out = read_rect(copy);
+    for (const char *key : {"x", "y", "w", "h"}) {
+        if (!var_num_exact(v[key], nullptr)) {
+            if (why) *why = std::string("\"") + key + "\" is " + var_described(v[key]) + ", expected a number";
+            return false;
+        }
+    }
+    return true;
+}
+
 int32_t gfx_tex_load(const char *name) {
     if (!gfx || !name) return 0;
     return gfx->tex_cache.lookup(name, kTexKind, gfx->tex_next, [](var &entry) {

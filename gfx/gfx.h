@@ -79,6 +79,12 @@ void gfx_tex_decode_ahead(var &catalogue, const char *data_dir, const char *name
 // once the first screen has loaded what it needs, and by gfx_destroy.
 void gfx_tex_decode_ahead_drop();
 GfxRect read_rect(var &v);   // v["x"], v["y"], v["w"], v["h"] as numbers, by element access
+// The loaders' reading of a rectangle with a verdict, for checking a catalogue: *out gets what
+// read_rect gives, and the result is true when each of the four fields reads as the number it
+// holds (var_num_exact), false with the first fault in *why (for example `"w" is a list, expected
+// a number`) when v is no object or a field is missing or falls back. Reads no field of a value
+// that is no object (*out is 0, 0, 0, 0), so it prints nothing; adds no key to v.
+bool read_rect_exact(const var &v, GfxRect *out, std::string *why);
 
 // Drawing. Rectangles are x, y, w, h in the current (translated) canvas units.
 struct GfxPoint { float x, y, dx, dy; };

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: Zlib
 // The generated data directory and the catalogue checker: the checker passes the generated
-// data and names the fault in broken copies; the generator is deterministic; the assets fit the
-// screens that use them (font sizes, the instruction's two lines, picture sizes, sound lengths).
+// data with the game's list of needs and the examples' data with none, names the file, the entry
+// and the fault in broken copies, and takes a field exactly when the loaders read it as the
+// number it holds; the generator is deterministic; the assets fit the screens that use them (font
+// sizes, the instruction's two lines, picture sizes, sound lengths).
 #include <gtest/gtest.h>
+
+#include "gfx/gfx.h"
+#include "util/zev_json.h"
 
 #include <cmath>
 #include <cstdio>
@@ -26,15 +31,23 @@ const std::string DATA = GLITZ_BINARY_DIR "/data";
 const std::string CHECKER = GLITZ_BINARY_DIR "/glitz_check";
 const std::string GENERATOR = GLITZ_BINARY_DIR "/tools/glitz_assets";
 const std::string FONT_TOOL = GLITZ_BINARY_DIR "/tools/glitz_font";
+const std::string GAME_NEEDS = GLITZ_SOURCE_DIR "/game/assets.needs";
+// The checker as the game's check runs it.
+const std::string GAME_CHECK = CHECKER + " --needs " + GAME_NEEDS;
 const std::string TTF = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Output {
     int status = -1;
     std::vector<std::string> lines;
-    bool has(const std::string& start) const {
+    // A whole line; '*' in the pattern stands for any text.
+    bool has(const std::string& pattern) const {
         for (auto& l : lines)
-            if (l.compare(0, start.size(), start) == 0) return true;
+            if (matches(l.c_str(), pattern.c_str())) return true;
         return false;
+    }
+    static bool matches(const char* l, const char* p) {
+        if (*p == '*') return matches(l, p + 1) || (*l && matches(l + 1, p));
+        return *p ? *l == *p && matches(l + 1, p + 1) : !*l;
     }
     std::string all() const {
         std::string s;
@@ -104,9 +117,38 @@ struct Copy {
 TEST(Assets, GeneratedDataPassesTheChecker) {
     NEEDS_PROGRAMS();
     ASSERT_TRUE(fs::exists(DATA + "/data.json")) << "the build writes " << DATA;
-    Output r = run(CHECKER + " " + DATA);
+    for (const std::string& check : {GAME_CHECK, CHECKER}) {   // the game's list, and no needs
+        Output r = run(check + " " + DATA);
+        EXPECT_EQ(r.status, 0) << check << "\n" << r.all();
+        EXPECT_TRUE(r.lines.empty()) << check << "\n" << r.all();
+    }
+}
+
+// The examples' data as examples/CMakeLists.txt makes it (example_data of examples/data.cmake, with
+// the names it passes there) holds none of the game's other names and checks clean with no needs.
+TEST(Assets, ExamplesDataChecksCleanWithoutNeeds) {
+    NEEDS_PROGRAMS();
+    std::string lists = slurp(GLITZ_SOURCE_DIR "/examples/CMakeLists.txt");
+    const std::string call = "example_data(${EXAMPLE_ASSETS} ${CMAKE_CURRENT_BINARY_DIR}/data ";
+    size_t at = lists.find(call);
+    ASSERT_NE(at, std::string::npos) << "examples/CMakeLists.txt no longer calls " << call;
+    at += call.size();
+    std::string names = lists.substr(at, lists.find(')', at) - at);
+    char tmpl[] = "/tmp/glitz_example_XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    spit(dir + "/make.cmake", "include(" GLITZ_SOURCE_DIR "/examples/data.cmake)\nexample_data(" + DATA + " " + dir +
+                                  "/data " + names + ")\n");
+    ASSERT_EQ(run("cmake -P " + dir + "/make.cmake").status, 0);
+    EXPECT_FALSE(catalogue(dir + "/data").contains("music")) << "the examples' data holds only what they use";
+    Output r = run(CHECKER + " " + dir + "/data");
     EXPECT_EQ(r.status, 0) << r.all();
     EXPECT_TRUE(r.lines.empty()) << r.all();
+    // The game's list finds the game's names missing there, each named with its kind and list line.
+    r = run(GAME_CHECK + " " + dir + "/data");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.has(dir + "/data/data.json: stream \"music\": missing, expected an entry the program looks up as "
+                                "stream (" + GAME_NEEDS + ":*)")) << r.all();
+    fs::remove_all(dir);
 }
 
 // glitz_font's sheet and entries in place of the generator's font1 pass the checker (256 glyphs,
@@ -124,7 +166,7 @@ TEST(Assets, FontToolWritesEntriesTheCheckerAccepts) {
         for (auto& [k, v] : printed.items()) j[k] = v;
         j["font.png"] = printed["font1.png"];   // the test screen's name for the same sheet
     });
-    Output check = run(CHECKER + " " + c.dir);
+    Output check = run(GAME_CHECK + " " + c.dir);
     EXPECT_EQ(check.status, 0) << check.all();
     EXPECT_TRUE(check.lines.empty()) << check.all();
     for (int b = 32; b < 127; b++) EXPECT_GT(printed["font1"]["shapes"][b]["w"].get<double>(), 0) << "glyph " << b;
@@ -148,63 +190,201 @@ TEST(Assets, FontToolWritesEntriesTheCheckerAccepts) {
     EXPECT_FALSE(fs::exists(c.dir + "/bad.png"));
 }
 
+// Each fault in a copy of the game's data gives its line: the catalogue (or list) file, the
+// entry, what was found and what was expected. "D" stands for the copy's folder, '*' for any text.
 TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
     NEEDS_PROGRAMS();
     struct Case {
         const char* what;
         std::function<void(Copy&)> breakit;
         const char* line;
+        const char* options = "";   // beside the game's list
     } cases[] = {
-        {"entry removed", [](Copy& c) { c.edit([](json& j) { j.erase("ball"); }); }, "ball: missing entry"},
+        {"entry removed", [](Copy& c) { c.edit([](json& j) { j.erase("ball"); }); },
+         "D/data.json: image \"ball\": missing, expected an entry the program looks up as image (NEEDS:*)"},
+        {"needed as another kind", [](Copy&) {}, "D/data.json: image \"ball\": is an image entry, expected a font (--need ball:font)",
+         " --need ball:font"},
+        {"bad line in a list", [](Copy& c) { spit(c.dir + "/more.needs", "# more\n\nsplat sample\n  ball imag  # typo\n"); },
+         "D/more.needs:4: \"ball imag\": unknown kind \"imag\", expected texture, image, font, sample or stream",
+         " --needs D/more.needs"},
+        {"list line of one word", [](Copy& c) { spit(c.dir + "/more.needs", "ball\n"); },
+         "D/more.needs:1: \"ball\" has 1 word, expected NAME KIND", " --needs D/more.needs"},
+        {"list missing", [](Copy&) {}, "D/none.needs: cannot read the list of needs (No such file or directory), expected lines of NAME KIND",
+         " --needs D/none.needs"},
         {"field removed", [](Copy& c) { c.edit([](json& j) { j["splat"].erase("fname"); }); },
-         "splat: missing field \"fname\""},
-        {"field of the wrong type", [](Copy& c) { c.edit([](json& j) { j["font2"]["height"] = "big"; }); },
-         "font2: field \"height\" is not a number"},
-        {"file removed", [](Copy& c) { fs::remove(c.dir + "/death.ogg"); }, "death: file \"death.ogg\" does not exist"},
+         "D/data.json: sample \"splat\": \"fname\" is missing, expected a string"},
+        {"number as a word", [](Copy& c) { c.edit([](json& j) { j["font2"]["height"] = "big"; }); },
+         "D/data.json: font \"font2\": \"height\" is the text \"big\", expected a number"},
+        {"number as a list", [](Copy& c) { c.edit([](json& j) { j["img2"]["rect"]["w"] = json::array({96}); }); },
+         "D/data.json: image \"img2\": \"rect\": \"w\" is a list, expected a number"},
+        {"file removed", [](Copy& c) { fs::remove(c.dir + "/death.ogg"); },
+         "D/data.json: sample \"death\": D/death.ogg does not exist, expected the file \"fname\" names"},
+        {"font's sheet removed", [](Copy& c) { fs::remove(c.dir + "/font2.png"); },
+         "D/data.json: font \"font2\": texture \"font2.png\" (D/font2.png) has a problem (its own line says what), expected a sound texture"},
+        {"font's sheet removed, its texture", [](Copy& c) { fs::remove(c.dir + "/font2.png"); },
+         "D/data.json: texture \"font2.png\": D/font2.png does not exist, expected the file \"fname\" names"},
         {"picture cut short", [](Copy& c) { spit(c.dir + "/ball.png", slurp(c.dir + "/ball.png").substr(0, 100)); },
-         "ball.png: file \"ball.png\" does not decode"},
+         "D/data.json: texture \"ball.png\": D/ball.png does not decode (*), expected a PNG, JPEG, BMP, TGA, GIF, PSD, HDR or PNM picture"},
         {"module garbage", [](Copy& c) { spit(c.dir + "/music.xm", std::string(5000, 'x')); },
-         "music: file \"music.xm\" does not decode"},
+         "D/data.json: stream \"music\": D/music.xm does not decode (*), expected a WAV, Ogg Vorbis or tracker module file"},
         {"wave without data", [](Copy& c) { spit(c.dir + "/splat.wav", slurp(c.dir + "/splat.wav").substr(0, 40)); },
-         "splat: file \"splat.wav\" does not decode"},
+         "D/data.json: sample \"splat\": D/splat.wav does not decode (*), expected a WAV, Ogg Vorbis or tracker module file"},
         {"ogg garbage", [](Copy& c) { spit(c.dir + "/death.ogg", "OggS" + std::string(300, '\1')); },
-         "death: file \"death.ogg\" does not decode"},
+         "D/data.json: sample \"death\": D/death.ogg does not decode (not a readable Ogg Vorbis stream), expected *"},
         {"image outside its texture", [](Copy& c) { c.edit([](json& j) { j["img2"]["rect"]["x"] = 200; }); },
-         "img2: rect {200, 0, 96, 88} lies outside texture \"atlas1\" (256 x 256)"},
+         "D/data.json: image \"img2\": rect 200,0,96,88 goes past texture \"atlas1\" (D/atlas1.png is 256x256)"},
+        {"image of negative size", [](Copy& c) { c.edit([](json& j) { j["img2"]["rect"]["h"] = "-1"; }); },
+         "D/data.json: image \"img2\": rect *,0,96,-1 has a negative size, expected a width and height of 0 or more"},
         {"texture rect not the file's size", [](Copy& c) { c.edit([](json& j) { j["atlas1"]["rect"]["w"] = 512; }); },
-         "atlas1: \"rect\" 512 x 256 at 0, 0 differs from the file's size 256 x 256"},
+         "D/data.json: texture \"atlas1\": \"rect\" 0,0,512,256 differs from D/atlas1.png (256x256), expected 0,0,256,256"},
         {"font short of glyphs", [](Copy& c) { c.edit([](json& j) { j["font1"]["rects"].erase(255); }); },
-         "font1: \"rects\" has 255 glyphs, a font needs 256"},
+         "D/data.json: font \"font1\": \"rects\" has 255 glyphs, expected 256"},
         {"glyph shape missing a number", [](Copy& c) { c.edit([](json& j) { j["font0"]["shapes"][65].erase("w"); }); },
-         "font0: glyph 65 of \"shapes\" has no number \"w\""},
+         "D/data.json: font \"font0\": glyph 65 of \"shapes\": \"w\" is missing, expected a number"},
         {"glyph outside the sheet", [](Copy& c) { c.edit([](json& j) { j["font0"]["rects"][65]["y"] = 5000; }); },
-         "font0: glyph 65 of \"rects\""},
+         "D/data.json: font \"font0\": glyph 65 of \"rects\" *,5000,* goes past texture \"font0.png\" (D/font0.png is *)"},
         {"font rect not its texture's size", [](Copy& c) { c.edit([](json& j) { j["font2"]["rect"]["h"] = 7; }); },
-         "font2: \"rect\" 1024 x 7 differs from texture \"font2.png\""},
+         "D/data.json: font \"font2\": \"rect\" 1024x7 differs from texture \"font2.png\" (D/font2.png is *), expected the sheet's size"},
         {"texture name unknown", [](Copy& c) { c.edit([](json& j) { j["player"]["texture"] = "nope.png"; }); },
-         "player: texture \"nope.png\" is not in the catalogue"},
+         "D/data.json: image \"player\": texture \"nope.png\" is not in the catalogue, expected the name of a texture entry"},
         {"image naming a sound", [](Copy& c) { c.edit([](json& j) { j["img1"]["texture"] = "splat"; }); },
-         "img1: \"splat\" is not a texture entry"},
+         "D/data.json: image \"img1\": \"texture\" names \"splat\", which is a sound, expected a texture entry (\"fname\" and \"rect\")"},
         {"frame without size", [](Copy& c) { c.edit([](json& j) { j["blank"]["shape"]["w"] = 0; }); },
-         "blank: \"shape\" has no size"},
-        {"entry not an object", [](Copy& c) { c.edit([](json& j) { j["img3"] = 5; }); }, "img3: entry is not an object"},
-        {"syntax error", [](Copy& c) { spit(c.dir + "/data.json", "{\"ball\": {\"texture\": "); }, "data.json: syntax error"},
-        {"no catalogue", [](Copy& c) { fs::remove(c.dir + "/data.json"); }, "data.json: cannot read"},
+         "D/data.json: image \"blank\": \"shape\" 0,0,0,* has no area, expected the frame's width and height above 0"},
+        {"entry not an object", [](Copy& c) { c.edit([](json& j) { j["img3"] = 5; }); },
+         "D/data.json: image \"img3\": is 5, expected an object"},
+        {"entry of no kind", [](Copy& c) { c.edit([](json& j) { j["extra"] = json::object({{"size", 1}}); }); },
+         "D/data.json: entry \"extra\": has none of \"fname\", \"texture\", \"rects\", expected the fields of a texture, image, font, sample or stream"},
+        {"text cut short", [](Copy& c) { spit(c.dir + "/data.json", "{\"ball\": {\"texture\": "); },
+         "D/data.json:1: byte 21 (column 22): the text ends inside the catalogue, expected the rest of the JSON object; the entries before it are checked"},
+        {"syntax error", [](Copy& c) { spit(c.dir + "/data.json", "{\n\"ball\": {\"texture\": x}}"); },
+         "D/data.json:2: byte 22 (column 21): syntax error, expected JSON; the entries before it are checked"},
+        {"// comment", [](Copy& c) { spit(c.dir + "/data.json", "{ /* fine */\n  \"ball\": 1, // not fine\n}"); },
+         "D/data.json:2: byte *: a // comment, expected JSON: only /* */ comments are allowed; the entries before it are checked"},
+        {"no catalogue", [](Copy& c) { fs::remove(c.dir + "/data.json"); },
+         "D/data.json: cannot read the catalogue (No such file or directory), expected a JSON object of named entries"},
         {"catalogue not an object", [](Copy& c) { spit(c.dir + "/data.json", "[1, 2]"); },
-         "data.json: the document is not an object"},
+         "D/data.json: the document is a list, expected an object of named entries"},
+    };
+    auto in = [](const std::string& dir, std::string t) {
+        for (size_t at = 0; (at = t.find("D/", at)) != std::string::npos; at += dir.size()) t.replace(at, 1, dir);
+        for (size_t at = 0; (at = t.find("NEEDS", at)) != std::string::npos; at += GAME_NEEDS.size())
+            t.replace(at, 5, GAME_NEEDS);
+        return t;
     };
     for (auto& k : cases) {
         Copy c;
         k.breakit(c);
-        Output r = run(CHECKER + " " + c.dir);
+        Output r = run(GAME_CHECK + in(c.dir, k.options) + " " + c.dir);
         EXPECT_EQ(r.status, 1) << k.what;
-        EXPECT_TRUE(r.has(k.line)) << k.what << ": expected a line starting \"" << k.line << "\", got\n" << r.all();
+        EXPECT_TRUE(r.has(in(c.dir, k.line))) << k.what << ": expected the line\n" << in(c.dir, k.line) << "\ngot\n" << r.all();
+        // Every line names a file in the copy (the catalogue, or a list beside it).
+        for (auto& l : r.lines) EXPECT_EQ(l.compare(0, c.dir.size() + 1, c.dir + "/"), 0) << k.what << ": " << l;
     }
-    // A syntax error leaves the entries after it missing, and each is reported.
+    // A syntax error leaves the entries after it missing, and each one the game needs is reported.
     Copy c;
     spit(c.dir + "/data.json", "{\"ball\": {\"texture\": ");
-    Output r = run(CHECKER + " " + c.dir);
-    EXPECT_TRUE(r.has("music: missing entry")) << r.all();
+    Output r = run(GAME_CHECK + " " + c.dir);
+    EXPECT_TRUE(r.has(c.dir + "/data.json: stream \"music\": missing, expected an entry the program looks up as stream (" +
+                      GAME_NEEDS + ":*)")) << r.all();
+}
+
+// The options: --help, and wrong usage (exit 2, nothing on stdout, nothing checked).
+TEST(Assets, CheckerOptions) {
+    NEEDS_PROGRAMS();
+    Output help = run(CHECKER + " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.has("usage: glitz_check [--need NAME:KIND]... [--needs LISTFILE]... [DATA_DIR]")) << help.all();
+    EXPECT_TRUE(help.has("KIND is texture, image, font, sample or stream.")) << help.all();
+    for (const char* bad : {" --need", " --needs", " --need ball", " --need :image", " --need ball:picture",
+                            " --frob", " a b"}) {
+        Output r = run(CHECKER + " " + DATA + bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_TRUE(r.lines.empty()) << bad << "\n" << r.all();
+    }
+    // A name may be needed as a sample and as a stream (one form), and as the kind it is.
+    Output r = run(CHECKER + " --need music:sample --need music:stream --need font.png:texture " + DATA);
+    EXPECT_EQ(r.status, 0) << r.all();
+}
+
+// A number field read by the loaders (read_rect for a rectangle, num() for a font's height) and by
+// the checker, for each form a value may take: the checker passes a value exactly when the
+// loaders' reader says it reads as the number it holds, and then says what it says of that number
+// written plainly; else it names the field and the number it expected.
+TEST(Assets, CheckerReadsFieldsAsTheLoadersDo) {
+    NEEDS_PROGRAMS();
+    struct Value {
+        const char* json;   // the field's value, or "" for a field left out
+        bool exact;         // the loaders read it as the number it holds
+        double number;      // that number
+    } values[] = {
+        {"40", true, 40},      {"\"40\"", true, 40},    {"\" 40 \"", true, 40},   {"\"4e1\"", true, 40},
+        {"-3", true, -3},      {"\"-3\"", true, -3},    {"0.5", true, 0.5},       {"\"40px\"", false, 0},
+        {"\"big\"", false, 0}, {"\"\"", false, 0},      {"[40]", false, 0},       {"{\"v\": 40}", false, 0},
+        {"null", false, 0},    {"\"inf\"", false, 0},   {"\"nan\"", false, 0},    {"", false, 0},
+    };
+    char tmpl[] = "/tmp/glitz_fields_XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    fs::copy(DATA + "/atlas1.png", dir + "/atlas1.png");
+    // A texture, an image on it and a font on it; `field` is "w" of the image's rect or the font's
+    // "height", `value` its text.
+    auto write = [&](const std::string& field, const std::string& value) {
+        std::string glyphs = "[";
+        for (int b = 0; b < 256; b++) glyphs += std::string(b ? "," : "") + "{\"x\": 0, \"y\": 0, \"w\": 8, \"h\": 8}";
+        glyphs += "]";
+        auto member = [&](const char* key, const char* plain) {
+            if (field != key) return std::string("\"") + key + "\": " + plain + ", ";
+            return value.empty() ? std::string() : std::string("\"") + key + "\": " + value + ", ";
+        };
+        spit(dir + "/data.json",
+             "{\"atlas1\": {\"fname\": \"atlas1.png\", \"rect\": {\"x\": 0, \"y\": 0, \"w\": 256, \"h\": 256}},\n"
+             " \"pic\": {\"texture\": \"atlas1\", \"rect\": {" + member("w", "40") + "\"x\": 0, \"y\": 0, \"h\": 40},"
+             " \"shape\": {\"x\": 0, \"y\": 0, \"w\": 40, \"h\": 40}},\n"
+             " \"type\": {" + member("height", "20") + "\"texture\": \"atlas1\", \"rect\": {\"x\": 0, \"y\": 0, \"w\": 256, \"h\": 256},"
+             " \"rects\": " + glyphs + ", \"shapes\": " + glyphs + "}}\n");
+    };
+    for (const char* field : {"w", "height"}) {
+        const bool rect = std::string(field) == "w";
+        for (const Value& v : values) {
+            // The loaders' side: the value in the object the loader reads it from.
+            var holder;
+            std::string doc = std::string("{") + (*v.json ? std::string("\"") + field + "\": " + v.json + ", " : "") +
+                              (rect ? "\"x\": 0, \"y\": 0, \"h\": 40}" : "\"texture\": \"atlas1\"}");
+            ASSERT_EQ(json_parse(holder, doc.data(), (int)doc.size()), 0) << doc;
+            bool exact;
+            double number;
+            if (rect) {
+                GfxRect r;
+                exact = read_rect_exact(holder, &r, nullptr);
+                number = r.w;
+                float loaded = read_rect(holder).w;
+                EXPECT_TRUE(r.w == loaded || (std::isnan(r.w) && std::isnan(loaded)))
+                    << v.json << ": read_rect_exact reads " << r.w << ", read_rect " << loaded;
+            } else {
+                exact = var_num_exact(holder[field], &number);
+                double loaded = holder[field].num();
+                EXPECT_TRUE(number == loaded || (std::isnan(number) && std::isnan(loaded))) << v.json;
+            }
+            EXPECT_EQ(exact, v.exact) << field << " " << v.json;
+            if (exact) {
+                EXPECT_EQ(number, v.number) << field << " " << v.json;
+            }
+
+            // The checker's side.
+            write(field, v.json);
+            Output r = run(CHECKER + " --need pic:image --need type:font " + dir);
+            std::string fault = dir + "/data.json: " + (rect ? "image \"pic\": \"rect\": \"w\" is " : "font \"type\": \"height\" is ");
+            bool named = r.has(fault + "*, expected a number");
+            EXPECT_EQ(!named, exact) << field << " " << v.json << "\n" << r.all();
+            if (exact) {   // as the number written plainly
+                write(field, var_number_text(number));
+                Output plain = run(CHECKER + " --need pic:image --need type:font " + dir);
+                EXPECT_EQ(r.lines, plain.lines) << field << " " << v.json;
+                EXPECT_EQ(r.status, plain.status) << field << " " << v.json;
+            }
+        }
+    }
+    fs::remove_all(dir);
 }
 
 TEST(Assets, GeneratorIsDeterministic) {

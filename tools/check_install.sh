@@ -92,8 +92,8 @@ deb_package() {
   deb=$(ls "$BUILD"/glitzfall_*.deb) || return 1
   [[ $(dpkg-deb -f "$deb" Section) == games ]] || { echo "section is not games"; return 1; }
   dpkg-deb -f "$deb" Depends | grep -q libsdl1.2 || { echo "dependencies not computed"; return 1; }
-  # The package holds the game alone: no headers or libraries for developers.
-  if dpkg-deb -c "$deb" | grep -E '/include/|\.a$|\.pc$|cmake/'; then return 1; fi
+  # The package holds the game alone: no headers, libraries or tools for developers.
+  if dpkg-deb -c "$deb" | grep -E '/include/|\.a$|\.pc$|cmake/|bin/glitz_(check|font)$'; then return 1; fi
   local unpacked=$WORK/deb
   rm -rf "$unpacked" && dpkg-deb -x "$deb" "$unpacked" || return 1
   named_paths_installed "$unpacked" /usr

@@ -2,7 +2,9 @@
 // zev_var.cpp - the dynamic value type: handle, base object, the five kinds and the iterators.
 #include "util/zev_var.h"
 
+#include <cctype>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -26,6 +28,41 @@ const char* var_kind_name(int kind)
     case VAR_DICT: return "dict";
     default: return "invalid";
     }
+}
+
+std::string var_described(const var& v)
+{
+    switch (v.type()) {
+    case VAR_NUMBER: return var_number_text(v.num());
+    case VAR_STRING: return "the text \"" + v.str().substr(0, 40) + "\"";
+    case VAR_LIST: return "a list";
+    case VAR_DICT: return "an object";
+    default: return "null";
+    }
+}
+
+bool var_num_exact(const var& v, double* out)
+{
+    double n = v.num();
+    if (out) *out = n;
+    if (!std::isfinite(n)) return false;
+    if (v.type() == VAR_NUMBER) return true;
+    if (v.type() != VAR_STRING) return false;
+    // num() converts a text with atof, which is strtod without the end: the same reading, and
+    // the end says whether it took the whole text. A zero byte inside ends what atof sees.
+    std::string s = v.str();
+    const char* text = s.c_str();
+    char* end = nullptr;
+    strtod(text, &end);
+    if (end == text) return false;
+    while (isspace((unsigned char)*end)) end++;
+    return end == text + s.size();
+}
+
+bool var_str_exact(const var& v, std::string* out)
+{
+    if (out) *out = v.str();
+    return v.type() == VAR_STRING || v.type() == VAR_NUMBER;
 }
 
 // "TypeError: '<kind>' object does not support '<op>'" at the given line of this file.

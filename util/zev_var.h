@@ -288,5 +288,20 @@ const char* var_kind_name(int kind);
 // Number text: "%ld" when the value is an exact 32-bit integer, else "%f" trimmed.
 std::string var_number_text(double n);
 
+// num() with a verdict, for readers of outside data such as the asset catalogue: *out (when
+// given) gets v.num(), and the result says whether that is the number the value holds: true for
+// a finite number, or a string whose whole text, spaces around it aside, is one finite number as
+// num() converts it ("256", " 2.5", "1e3", "0x10"). False where num() falls back: none, a list
+// or a dict (0), any other text (the number it starts with, else 0), infinities and NaN.
+bool var_num_exact(const var& v, double* out);
+
+// str() with a verdict, as var_num_exact: true for a string, or a number (its text, "5"); false
+// where str() gives no text of the value: none (""), a list or a dict ("<list instance at ...>").
+bool var_str_exact(const var& v, std::string* out);
+
+// A value as messages about outside data name it: `null`, `-3`, `the text "big"` (at most 40
+// bytes of it), `a list`, `an object`.
+std::string var_described(const var& v);
+
 // The scratch value, reset to none each time it is returned.
 var& var_scratch();

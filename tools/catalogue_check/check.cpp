@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: Zlib
 // check.cpp - the catalogue checker's rules (see check.h).
+//
+// Sections: the list of needs; the document; entries by kind (texture, image, font, sound);
+// picture and sound decoding. Every message goes through Checker::say, which puts the
+// catalogue's path and the entry's kind and name in front.
 #include "tools/catalogue_check/check.h"
+#include "gfx/gfx.h"
 #include "sound/decode.h"
 #include "util/file_open.h"
 #include "util/zev_json.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -16,102 +22,211 @@
 
 namespace {
 
-enum Kind { K_TEXTURE, K_IMAGE, K_FONT, K_SAMPLE, K_STREAM, K_UNKNOWN };
-const char* kind_name(Kind k) {
-    static const char* names[] = {"a texture", "an image", "a font", "a sample", "a stream", "unknown"};
-    return names[k];
+// A font holds a picture and a shape for each byte value.
+constexpr int kGlyphs = 256;
+// Limits on what is read whole: the catalogue and a WAV file (and the PCM decoded from it).
+constexpr size_t kCatalogueMax = 0x7fffffff;
+constexpr size_t kWavFileMax = 64u << 20;
+constexpr size_t kWavPcmMax = 32u << 20;
+
+const char* const kKindNames[] = {"texture", "image", "font", "sample", "stream"};
+
+// The kinds an entry's fields make it; a sample and a stream share the sound form.
+enum Form { F_TEXTURE, F_IMAGE, F_FONT, F_SOUND, F_UNKNOWN };
+
+Form form_of_kind(CatalogueKind k) {
+    switch (k) {
+    case CatalogueKind::texture: return F_TEXTURE;
+    case CatalogueKind::image: return F_IMAGE;
+    case CatalogueKind::font: return F_FONT;
+    default: return F_SOUND;
+    }
 }
 
-// The entries the game and its test screen look up, with the kind each must be.
-const struct {
-    const char* name;
-    Kind kind;
-} REQUIRED[] = {
-    {"player", K_IMAGE}, {"ball", K_IMAGE},   {"blank", K_IMAGE},   {"font0", K_FONT},  {"font1", K_FONT},
-    {"font2", K_FONT},   {"splat", K_SAMPLE}, {"death", K_SAMPLE},  {"music", K_STREAM}, {"img1", K_IMAGE},
-    {"img2", K_IMAGE},   {"img3", K_IMAGE},   {"img4", K_TEXTURE}, {"atlas1", K_TEXTURE}, {"font.png", K_TEXTURE},
-};
+const char* form_name(Form f) {
+    static const char* names[] = {"texture", "image", "font", "sound", "entry"};
+    return names[f];
+}
 
-struct Rect {
-    double x = 0, y = 0, w = 0, h = 0;
-};
+bool kind_parse(const std::string& word, CatalogueKind* out) {
+    for (int k = 0; k < 5; k++)
+        if (word == kKindNames[k]) return *out = (CatalogueKind)k, true;
+    return false;
+}
+
+std::string printed(const char* fmt, va_list ap) {
+    char buf[768];
+    vsnprintf(buf, sizeof buf, fmt, ap);
+    return buf;
+}
+
+std::string rect_text(const GfxRect& r) {
+    char buf[128];
+    snprintf(buf, sizeof buf, "%g,%g,%g,%g", r.x, r.y, r.w, r.h);
+    return buf;
+}
+
+} // namespace
+
+// ---- the list of needs ------------------------------------------------------------------------
+
+const char* catalogue_kind_name(CatalogueKind kind) { return kKindNames[(int)kind]; }
+
+static const char kKindChoice[] = "texture, image, font, sample or stream";
+
+bool catalogue_need_parse(const std::string& arg, CatalogueNeed* out, std::string* why) {
+    size_t colon = arg.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        *why = "\"" + arg + "\" is not NAME:KIND";
+        return false;
+    }
+    out->name = arg.substr(0, colon);
+    out->from = "--need " + arg;
+    if (!kind_parse(arg.substr(colon + 1), &out->kind)) {
+        *why = "\"" + arg + "\": unknown kind \"" + arg.substr(colon + 1) + "\", expected " + kKindChoice;
+        return false;
+    }
+    return true;
+}
+
+bool catalogue_needs_read(const std::string& path, std::vector<CatalogueNeed>& needs,
+                          std::vector<std::string>& problems) {
+    FILE* f = file_open_read(path.c_str());
+    if (!f) {
+        problems.push_back(path + ": cannot read the list of needs (" + strerror(errno) +
+                           "), expected lines of NAME KIND");
+        return false;
+    }
+    bool good = true;
+    std::string line;
+    int number = 0;
+    for (int c = 0; c != EOF;) {
+        line.clear();
+        while ((c = fgetc(f)) != EOF && c != '\n') line += (char)c;
+        if (c == EOF && line.empty()) break;
+        number++;
+        size_t hash = line.find('#');
+        std::string text = line.substr(0, hash);
+        std::vector<std::string> words;
+        for (size_t i = 0; i < text.size();) {
+            while (i < text.size() && isspace((unsigned char)text[i])) i++;
+            size_t start = i;
+            while (i < text.size() && !isspace((unsigned char)text[i])) i++;
+            if (i > start) words.push_back(text.substr(start, i - start));
+        }
+        if (words.empty()) continue;
+        std::string where = path + ":" + std::to_string(number) + ": ";
+        size_t first = text.find_first_not_of(" \t\r\f\v");
+        std::string shown = text.substr(first, 60);   // the words as written, without the spaces around
+        while (!shown.empty() && isspace((unsigned char)shown.back())) shown.pop_back();
+        CatalogueNeed need;
+        if (words.size() != 2) {
+            problems.push_back(where + "\"" + shown + "\" has " + std::to_string(words.size()) +
+                               " word" + (words.size() == 1 ? "" : "s") + ", expected NAME KIND");
+            good = false;
+        } else if (!kind_parse(words[1], &need.kind)) {
+            problems.push_back(where + "\"" + shown + "\": unknown kind \"" + words[1] + "\", expected " + kKindChoice);
+            good = false;
+        } else {
+            need.name = words[0];
+            need.from = path + ":" + std::to_string(number);
+            needs.push_back(need);
+        }
+    }
+    fclose(f);
+    return good;
+}
+
+// ---- the checker ------------------------------------------------------------------------------
+
+namespace {
 
 struct Checker {
     std::string dir;
+    std::string catalogue;   // dir + "/data.json", the file every entry's message names
     std::vector<std::string>& out;
     var root;
     struct Picture {
         int w = -1, h = -1;
-        std::string fault; // why it does not decode; empty when it does
+        std::string fault;   // why it does not decode; empty when it does
     };
-    std::map<std::string, Picture> sizes; // texture file -> decoded size
+    std::map<std::string, Picture> pictures;   // file -> decoded size
+    std::map<std::string, std::string> labels; // entry -> the kind its messages call it
+    bool quiet = false;                        // checking a texture for an image: no lines
 
+    // "<catalogue>: <kind> "<name>": <text>"
     void say(const std::string& name, const char* fmt, ...) __attribute__((format(printf, 3, 4))) {
-        char buf[512];
+        if (quiet) return;
         va_list ap;
         va_start(ap, fmt);
-        vsnprintf(buf, sizeof buf, fmt, ap);
+        std::string text = printed(fmt, ap);
         va_end(ap);
-        out.push_back(name + ": " + buf);
+        auto l = labels.find(name);
+        out.push_back(catalogue + ": " + (l == labels.end() ? form_name(F_UNKNOWN) : l->second) + " \"" + name +
+                      "\": " + text);
+    }
+    void say_document(const std::string& text) { out.push_back(catalogue + ": " + text); }
+
+    static Form form_of(const var& e) {
+        if (e.type() != VAR_DICT) return F_UNKNOWN;
+        if (e.has("rects") || e.has("shapes") || e.has("height")) return F_FONT;
+        if (e.has("texture")) return F_IMAGE;
+        if (e.has("rect")) return F_TEXTURE;
+        if (e.has("fname")) return F_SOUND;
+        return F_UNKNOWN;
     }
 
-    static Kind kind_of(const var& e) {
-        if (e.type() != VAR_DICT) return K_UNKNOWN;
-        if (e.has("rects") || e.has("shapes") || e.has("height")) return K_FONT;
-        if (e.has("texture")) return K_IMAGE;
-        if (e.has("rect")) return K_TEXTURE;
-        if (e.has("fname")) {
-            std::string f = e["fname"].str();
-            size_t dot = f.rfind('.');
-            std::string ext = dot == std::string::npos ? "" : f.substr(dot + 1);
-            for (char& c : ext) c = (char)tolower((unsigned char)c);
-            return (ext == "wav" || ext == "ogg") ? K_SAMPLE : K_STREAM;
-        }
-        return K_UNKNOWN;
-    }
+    std::string path_of(const std::string& fname) const { return dir + "/" + fname; }
 
-    // A field of an entry, or none with a "missing field" line.
-    bool field(const std::string& name, const var& e, const char* key, int type, var& v) {
+    // A text field, read as the loaders read it (str()).
+    bool text_field(const std::string& name, const var& e, const char* key, std::string& v) {
         if (!e.has(key)) {
-            say(name, "missing field \"%s\"", key);
+            say(name, "\"%s\" is missing, expected a string", key);
             return false;
         }
-        v = e[key];
-        if (v.type() != type) {
-            static const char* what[] = {"none", "a number", "a string", "a list", "an object"};
-            say(name, "field \"%s\" is not %s", key, what[type]);
+        if (!var_str_exact(e[key], &v)) {
+            say(name, "\"%s\" is %s, expected a string", key, var_described(e[key]).c_str());
             return false;
         }
         return true;
     }
 
-    bool rect_of(const std::string& name, const std::string& what, const var& v, Rect& r) {
-        const char* keys[] = {"x", "y", "w", "h"};
-        double* dst[] = {&r.x, &r.y, &r.w, &r.h};
-        if (v.type() != VAR_DICT) {
-            say(name, "%s is not a rectangle object", what.c_str());
+    // A number field, read as the loaders read it (num()).
+    bool number_field(const std::string& name, const var& e, const char* key, double& v) {
+        if (!e.has(key)) {
+            say(name, "\"%s\" is missing, expected a number", key);
             return false;
         }
-        for (int i = 0; i < 4; i++) {
-            if (!v.has(keys[i]) || v[keys[i]].type() != VAR_NUMBER) {
-                say(name, "%s has no number \"%s\"", what.c_str(), keys[i]);
-                return false;
-            }
-            *dst[i] = v[keys[i]].num();
+        if (!var_num_exact(e[key], &v)) {
+            say(name, "\"%s\" is %s, expected a number", key, var_described(e[key]).c_str());
+            return false;
         }
         return true;
     }
 
-    std::string path_of(const std::string& fname) { return dir + "/" + fname; }
+    // A rectangle field, read as the loaders read it (read_rect).
+    bool rect_field(const std::string& name, const std::string& what, const var& v, GfxRect& r) {
+        std::string why;
+        if (read_rect_exact(v, &r, &why)) return true;
+        say(name, "%s: %s", what.c_str(), why.c_str());
+        return false;
+    }
+    bool rect_of(const std::string& name, const var& e, const char* key, GfxRect& r) {
+        if (e.has(key)) return rect_field(name, std::string("\"") + key + "\"", e[key], r);
+        say(name, "\"%s\" is missing, expected an object with the numbers \"x\", \"y\", \"w\", \"h\"", key);
+        return false;
+    }
 
-    bool exists(const std::string& name, const std::string& fname) {
-        struct stat st;
+    // The file a "fname" names: there, and a regular file.
+    bool file_there(const std::string& name, const var& e, std::string& fname) {
+        if (!text_field(name, e, "fname", fname)) return false;
         if (fname.empty()) {
-            say(name, "field \"fname\" is empty");
+            say(name, "\"fname\" is empty, expected a file name in %s", dir.c_str());
             return false;
         }
+        struct stat st;
         if (stat(path_of(fname).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            say(name, "file \"%s\" does not exist", fname.c_str());
+            say(name, "%s does not exist, expected the file \"fname\" names", path_of(fname).c_str());
             return false;
         }
         return true;
@@ -140,8 +255,8 @@ struct Checker {
 
     // Decodes a picture once and gives its size, or reports why it does not decode.
     bool picture_size(const std::string& name, const std::string& fname, int& w, int& h) {
-        auto it = sizes.find(fname);
-        if (it == sizes.end()) {
+        auto it = pictures.find(fname);
+        if (it == pictures.end()) {
             Picture p;
             int n;
             FILE* f = file_open_read(path_of(fname).c_str());
@@ -150,89 +265,110 @@ struct Checker {
             if (!px || cut) p.fault = px ? cut : f ? stbi_failure_reason() : "cannot open";
             if (f) fclose(f);
             stbi_image_free(px);
-            it = sizes.emplace(fname, p).first;
+            it = pictures.emplace(fname, p).first;
         }
         if (!it->second.fault.empty()) {
-            say(name, "file \"%s\" does not decode: %s", fname.c_str(), it->second.fault.c_str());
+            say(name, "%s does not decode (%s), expected a PNG, JPEG, BMP, TGA, GIF, PSD, HDR or PNM picture",
+                path_of(fname).c_str(), it->second.fault.c_str());
             return false;
         }
         w = it->second.w, h = it->second.h;
         return true;
     }
 
-    // A texture entry: its file decodes and its "rect" is the file's size. Gives the size.
-    bool texture(const std::string& name, const var& e, Rect& size) {
-        var f, r;
-        bool ok_f = field(name, e, "fname", VAR_STRING, f);
-        bool ok_r = e.has("rect") ? rect_of(name, "\"rect\"", e["rect"], size) : (say(name, "missing field \"rect\""), false);
-        if (!ok_f || !exists(name, f.str())) return false;
+    // A texture entry: its file decodes and its "rect" is the file's size. Gives the size and the
+    // file's path.
+    bool texture(const std::string& name, const var& e, GfxRect& size, std::string& path) {
+        std::string fname;
+        bool ok_r = rect_of(name, e, "rect", size);
+        if (!file_there(name, e, fname)) return false;
+        path = path_of(fname);
         int w, h;
-        if (!picture_size(name, f.str(), w, h)) return false;
+        if (!picture_size(name, fname, w, h)) return false;
         if (ok_r && (size.x != 0 || size.y != 0 || size.w != w || size.h != h)) {
-            say(name, "\"rect\" %g x %g at %g, %g differs from the file's size %d x %d", size.w, size.h, size.x, size.y, w, h);
+            say(name, "\"rect\" %s differs from %s (%dx%d), expected 0,0,%d,%d", rect_text(size).c_str(),
+                path.c_str(), w, h, w, h);
             return false;
         }
         return ok_r;
     }
 
-    // The texture an image or a font names, with its size; reported once per entry.
-    bool texture_named(const std::string& name, const var& e, Rect& size, std::string& tex) {
-        var t;
-        if (!field(name, e, "texture", VAR_STRING, t)) return false;
-        tex = t.str();
+    // The texture an image or a font names, with its size and file; a fault of the texture entry
+    // itself is reported under its own name.
+    bool texture_named(const std::string& name, const var& e, GfxRect& size, std::string& tex, std::string& path) {
+        if (!text_field(name, e, "texture", tex)) return false;
         if (!root.has(tex)) {
-            say(name, "texture \"%s\" is not in the catalogue", tex.c_str());
+            say(name, "texture \"%s\" is not in the catalogue, expected the name of a texture entry", tex.c_str());
             return false;
         }
         var te = root[tex];
-        if (kind_of(te) != K_TEXTURE) {
-            say(name, "\"%s\" is not a texture entry", tex.c_str());
+        Form f = form_of(te);
+        if (f != F_TEXTURE) {
+            say(name, "\"texture\" names \"%s\", which is %s %s, expected a texture entry (\"fname\" and \"rect\")",
+                tex.c_str(), f == F_UNKNOWN || f == F_IMAGE ? "an" : "a", form_name(f));
             return false;
         }
-        std::vector<std::string> quiet; // the texture reports its own problems under its name
-        Checker sub{dir, quiet, root, sizes};
-        bool ok = sub.texture(tex, te, size);
-        sizes = sub.sizes;
+        bool was = quiet;
+        quiet = true;
+        bool ok = texture(tex, te, size, path);
+        quiet = was;
+        if (!ok) {
+            std::string fname;
+            bool named = te.has("fname") && var_str_exact(te["fname"], &fname) && !fname.empty();
+            say(name, "texture \"%s\" (%s) has a problem (its own line says what), expected a sound texture",
+                tex.c_str(), named ? path_of(fname).c_str() : "no file");
+        }
         return ok;
     }
 
-    bool inside(const Rect& r, const Rect& tex) {
-        return r.w >= 0 && r.h >= 0 && r.x >= 0 && r.y >= 0 && r.x + r.w <= tex.w && r.y + r.h <= tex.h;
+    // A rectangle of a picture inside its texture.
+    void inside(const std::string& name, const std::string& what, const GfxRect& r, const std::string& tex,
+                const GfxRect& size, const std::string& path) {
+        if (r.w < 0 || r.h < 0)
+            say(name, "%s %s has a negative size, expected a width and height of 0 or more", what.c_str(),
+                rect_text(r).c_str());
+        else if (r.x < 0 || r.y < 0 || r.x + r.w > size.w || r.y + r.h > size.h)
+            say(name, "%s %s goes past texture \"%s\" (%s is %gx%g)", what.c_str(), rect_text(r).c_str(), tex.c_str(),
+                path.c_str(), size.w, size.h);
     }
 
     void image(const std::string& name, const var& e) {
-        Rect tex, r, s;
-        std::string tname;
-        bool ok_t = texture_named(name, e, tex, tname);
-        bool ok_r = e.has("rect") ? rect_of(name, "\"rect\"", e["rect"], r) : (say(name, "missing field \"rect\""), false);
-        bool ok_s = e.has("shape") ? rect_of(name, "\"shape\"", e["shape"], s) : (say(name, "missing field \"shape\""), false);
-        if (ok_t && ok_r && !inside(r, tex))
-            say(name, "rect {%g, %g, %g, %g} lies outside texture \"%s\" (%g x %g)", r.x, r.y, r.w, r.h, tname.c_str(),
-                tex.w, tex.h);
-        if (ok_s && (s.w <= 0 || s.h <= 0)) say(name, "\"shape\" has no size (%g x %g)", s.w, s.h);
+        GfxRect tex, r, s;
+        std::string tname, path;
+        bool ok_t = texture_named(name, e, tex, tname, path);
+        bool ok_r = rect_of(name, e, "rect", r);
+        bool ok_s = rect_of(name, e, "shape", s);
+        if (ok_t && ok_r) inside(name, "rect", r, tname, tex, path);
+        if (ok_s && (s.w <= 0 || s.h <= 0))
+            say(name, "\"shape\" %s has no area, expected the frame's width and height above 0", rect_text(s).c_str());
     }
 
     void font(const std::string& name, const var& e) {
-        var v;
-        if (field(name, e, "height", VAR_NUMBER, v) && v.num() <= 0) say(name, "\"height\" %g is not positive", v.num());
-        Rect tex, fr;
-        std::string tname;
-        bool ok_t = texture_named(name, e, tex, tname);
-        if (e.has("rect") ? rect_of(name, "\"rect\"", e["rect"], fr) : (say(name, "missing field \"rect\""), false))
-            if (ok_t && (fr.w != tex.w || fr.h != tex.h))
-                say(name, "\"rect\" %g x %g differs from texture \"%s\" (%g x %g)", fr.w, fr.h, tname.c_str(), tex.w, tex.h);
+        double height;
+        if (number_field(name, e, "height", height) && height <= 0)
+            say(name, "\"height\" %g is not above 0, expected the line height in pixels", height);
+        GfxRect tex, fr;
+        std::string tname, path;
+        bool ok_t = texture_named(name, e, tex, tname, path);
+        if (rect_of(name, e, "rect", fr) && ok_t && (fr.w != tex.w || fr.h != tex.h))
+            say(name, "\"rect\" %gx%g differs from texture \"%s\" (%s is %gx%g), expected the sheet's size", fr.w,
+                fr.h, tname.c_str(), path.c_str(), tex.w, tex.h);
         for (const char* key : {"rects", "shapes"}) {
-            var l;
-            if (!field(name, e, key, VAR_LIST, l)) continue;
+            if (!e.has(key)) {
+                say(name, "\"%s\" is missing, expected a list of %d rectangles", key, kGlyphs);
+                continue;
+            }
+            var l = e[key];
+            if (l.type() != VAR_LIST) {
+                say(name, "\"%s\" is %s, expected a list of %d rectangles", key, var_described(l).c_str(), kGlyphs);
+                continue;
+            }
             int n = l.len();
-            if (n != 256) say(name, "\"%s\" has %d glyphs, a font needs 256", key, n);
-            for (int b = 0; b < n && b < 256; b++) {
-                Rect r;
-                std::string what = std::string("glyph ") + std::to_string(b) + " of \"" + key + "\"";
-                if (!rect_of(name, what, l[b], r)) continue;
-                if (key[0] == 'r' && ok_t && !inside(r, tex))
-                    say(name, "%s {%g, %g, %g, %g} lies outside texture \"%s\" (%g x %g)", what.c_str(), r.x, r.y, r.w,
-                        r.h, tname.c_str(), tex.w, tex.h);
+            if (n != kGlyphs) say(name, "\"%s\" has %d glyphs, expected %d", key, n, kGlyphs);
+            for (int b = 0; b < n && b < kGlyphs; b++) {
+                GfxRect r;
+                std::string what = "glyph " + std::to_string(b) + " of \"" + key + "\"";
+                if (rect_field(name, what, l[b], r) && key[0] == 'r' && ok_t) inside(name, what, r, tname, tex, path);
             }
         }
     }
@@ -240,9 +376,9 @@ struct Checker {
     // The engine's own WAV decoder decides, so the checker accepts exactly what the game plays.
     bool wav_decodes(const std::string& path, std::string& why) {
         std::vector<uint8_t> b;
-        if (!file_read_all(path.c_str(), &b, 64u << 20)) return why = "cannot read (or larger than 64 MB)", false;
+        if (!file_read_all(path.c_str(), &b, kWavFileMax)) return why = "cannot read (or larger than 64 MB)", false;
         PcmData pcm;
-        if (!wav_decode(b, &pcm, 32u << 20))
+        if (!wav_decode(b, &pcm, kWavPcmMax))
             return why = "not a WAV file the engine decodes (cut short, damaged or an unknown encoding)", false;
         return true;
     }
@@ -282,66 +418,106 @@ struct Checker {
     }
 
     void sound(const std::string& name, const var& e) {
-        var f;
-        if (!field(name, e, "fname", VAR_STRING, f) || !exists(name, f.str())) return;
-        std::string why;
-        if (!sound_decodes(path_of(f.str()), why)) say(name, "file \"%s\" does not decode: %s", f.str().c_str(), why.c_str());
+        std::string fname, why;
+        if (!file_there(name, e, fname)) return;
+        if (!sound_decodes(path_of(fname), why))
+            say(name, "%s does not decode (%s), expected a WAV, Ogg Vorbis or tracker module file",
+                path_of(fname).c_str(), why.c_str());
     }
 
-    void entry(const std::string& name, const var& e, Kind want) {
+    void entry(const std::string& name, const var& e, Form form) {
+        labels.emplace(name, form_name(form));   // unless a need named its kind
         if (e.type() != VAR_DICT) {
-            say(name, "entry is not an object");
+            say(name, "is %s, expected an object", var_described(e).c_str());
             return;
         }
-        Kind k = want != K_UNKNOWN ? want : kind_of(e);
-        Rect size;
-        switch (k) {
-        case K_TEXTURE: texture(name, e, size); break;
-        case K_IMAGE: image(name, e); break;
-        case K_FONT: font(name, e); break;
-        case K_SAMPLE:
-        case K_STREAM: sound(name, e); break;
-        default: say(name, "entry of unknown kind (no \"fname\", \"texture\" or \"rects\")"); break;
+        GfxRect size;
+        std::string path;
+        switch (form) {
+        case F_TEXTURE: texture(name, e, size, path); break;
+        case F_IMAGE: image(name, e); break;
+        case F_FONT: font(name, e); break;
+        case F_SOUND: sound(name, e); break;
+        default:
+            say(name, "has none of \"fname\", \"texture\", \"rects\", expected the fields of a texture, image, "
+                      "font, sample or stream");
+            break;
         }
     }
 
-    void run() {
-        std::string path = dir + "/data.json";
-        FILE* f = file_open_read(path.c_str());
+    // The syntax error json_parse_quiet reported, said with its place in the text.
+    void syntax_error(const std::string& text, const std::string& message) {
+        int byte = -1;
+        bool cut = sscanf(message.c_str(), "JSON_parser_char: syntax error, byte %d", &byte) != 1;
+        if (cut) byte = (int)text.size();
+        int line = 1, column = 1;
+        for (int i = 0; i < byte && i < (int)text.size(); i++, column++)
+            if (text[i] == '\n') line++, column = 0;
+        // The parser stops on the second '/' of a "//" comment.
+        bool slashes = byte >= 0 && byte < (int)text.size() && text[byte] == '/' &&
+                       ((byte > 0 && text[byte - 1] == '/') || (byte + 1 < (int)text.size() && text[byte + 1] == '/'));
+        char where[96];   // "data/data.json:3: byte 40 (column 5): ", a place editors jump to
+        snprintf(where, sizeof where, ":%d: byte %d (column %d): ", line, byte, column);
+        const char* what = slashes ? "a // comment, expected JSON: only /* */ comments are allowed"
+                           : cut   ? "the text ends inside the catalogue, expected the rest of the JSON object"
+                                   : "syntax error, expected JSON";
+        out.push_back(catalogue + where + what + "; the entries before it are checked");
+    }
+
+    void run(const std::vector<CatalogueNeed>& needs) {
+        FILE* f = file_open_read(catalogue.c_str());
         if (!f) {
-            out.push_back("data.json: cannot read " + path);
+            say_document(std::string("cannot read the catalogue (") + strerror(errno) +
+                         "), expected a JSON object of named entries");
             return;
         }
         std::string text;
         char buf[65536];
         size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0 && text.size() <= kCatalogueMax) text.append(buf, n);
         fclose(f);
-        if (text.size() > 0x7fffffff) {
-            out.push_back("data.json: too large");
+        if (text.size() > kCatalogueMax) {
+            say_document("larger than 2 GB, expected a catalogue the JSON reader takes");
             return;
         }
-        if (json_parse(root, text.data(), (int)text.size()) != 0)
-            out.push_back("data.json: syntax error (the line above says where); checking what was read");
+        std::string message;
+        if (json_parse_quiet(root, text.data(), (int)text.size(), message) != 0) syntax_error(text, message);
         if (root.type() != VAR_DICT) {
-            out.push_back("data.json: the document is not an object of named entries");
+            say_document("the document is " + var_described(root) + ", expected an object of named entries");
             return;
         }
-        std::map<std::string, Kind> want;
-        for (auto& r : REQUIRED) {
-            want[r.name] = r.kind;
-            if (!root.has(r.name)) say(r.name, "missing entry (the game uses it as %s)", kind_name(r.kind));
+        // What each entry is checked as: the kind a program needs, else what its fields make it.
+        std::map<std::string, Form> forms;
+        for (const CatalogueNeed& need : needs) {
+            Form want = form_of_kind(need.kind);
+            labels[need.name] = catalogue_kind_name(need.kind);
+            if (!root.has(need.name)) {
+                say(need.name, "missing, expected an entry the program looks up as %s (%s)",
+                    catalogue_kind_name(need.kind), need.from.c_str());
+                continue;
+            }
+            var e = root[need.name];
+            Form is = form_of(e);
+            if (is != F_UNKNOWN && is != want) {
+                labels[need.name] = form_name(is);
+                say(need.name, "is %s %s entry, expected %s %s (%s)", is == F_IMAGE ? "an" : "a", form_name(is),
+                    need.kind == CatalogueKind::image ? "an" : "a", catalogue_kind_name(need.kind), need.from.c_str());
+                forms[need.name] = is;
+            } else if (!forms.count(need.name)) {
+                forms[need.name] = want;
+            }
         }
         for (var it = root.iter(), k, v; it.next(k, v);) {
-            auto w = want.find(k.str());
-            entry(k.str(), v, w == want.end() ? K_UNKNOWN : w->second);
+            auto w = forms.find(k.str());
+            entry(k.str(), v, w == forms.end() ? form_of(v) : w->second);
         }
     }
 };
 
 } // namespace
 
-void catalogue_check(const std::string& dir, std::vector<std::string>& problems) {
-    Checker c{dir, problems, var(), {}};
-    c.run();
+void catalogue_check(const std::string& dir, const std::vector<CatalogueNeed>& needs,
+                     std::vector<std::string>& problems) {
+    Checker c{dir, dir + "/data.json", problems, var(), {}, {}, false};
+    c.run(needs);
 }
