@@ -50,6 +50,21 @@ TEST(Platform, UserBaseFollowsAppDataAndFoldersAreMadeWithTheirParents) {
 
 // The socket layer starts (Windows Sockets grant 1.1 when asked for it) and its clean-up runs once
 // for each start: a second start after a clean-up works again.
+// The folder a player is told to look for: the working folder joined to a relative path (a leading
+// "./" dropped, so "./data" and "data" name one folder), an absolute path as it is.
+TEST(Platform, FullPathJoinsTheWorkingFolder) {
+    const std::string cwd = fs::current_path().string();
+    const std::string data = platform_full_path("data");
+    ASSERT_EQ(cwd.size() + 5, data.size()) << data;
+    EXPECT_EQ(cwd, data.substr(0, cwd.size()));
+    EXPECT_TRUE(data[cwd.size()] == '/' || data[cwd.size()] == '\\') << data;
+    EXPECT_EQ("data", data.substr(cwd.size() + 1));
+    EXPECT_EQ(data, platform_full_path("./data"));
+    EXPECT_EQ(data, platform_full_path("././data"));
+    EXPECT_EQ(data, platform_full_path(data.c_str()));   // absolute: unchanged
+    EXPECT_EQ("", platform_full_path(nullptr));
+}
+
 TEST(Platform, SocketLayerStartsAndStopsInPairs) {
     EXPECT_TRUE(platform_net_start());
     platform_net_stop();
