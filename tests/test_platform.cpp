@@ -61,6 +61,8 @@ TEST(Platform, FullPathJoinsTheWorkingFolder) {
     EXPECT_EQ("data", data.substr(cwd.size() + 1));
     EXPECT_EQ(data, platform_full_path("./data"));
     EXPECT_EQ(data, platform_full_path("././data"));
+    EXPECT_EQ(cwd.size() + 4, platform_full_path("d/x").size());   // only a whole "./" is dropped
+    EXPECT_EQ(cwd.size() + 6, platform_full_path(".dots").size());
     EXPECT_EQ(data, platform_full_path(data.c_str()));   // absolute: unchanged
     EXPECT_EQ("", platform_full_path(nullptr));
 }
