@@ -12,6 +12,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "sound/sound.h"
+#include "util/log.h"
 
 // Never destroyed: the states stay allocated (and reachable) until the process ends.
 std::map<int32_t, State *> &state_registry = *new std::map<int32_t, State *>;
@@ -74,8 +75,8 @@ void game_init(Game *game) {
     }
     change_state(game, game->state);
     gfx_tex_decode_ahead_drop();   // what the first screen did not load is not kept
-    fprintf(stderr, "sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
-    fprintf(stderr, "sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));
+    glitz_info("sizeof(level) = %dk\n", (int)(sizeof(Level) / 1024));
+    glitz_info("sizeof(game) = %dk\n", (int)(sizeof(Game) / 1024));
 }
 
 void game_event(Game *game, Event e) {

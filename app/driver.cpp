@@ -14,6 +14,7 @@
 #include "gfx/gfx.h"
 #include "gui/clipboard.h"
 #include "sound/sound.h"
+#include "util/log.h"
 
 void driver_init() {
     driver = new Driver();  // zero-filled
@@ -21,17 +22,17 @@ void driver_init() {
     driver->data = var();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO);  // a failure shows up later as "no window"
     const SDL_version *v = SDL_Linked_Version();
-    printf("SDL Runtime Version: %u.%u.%u\n", v->major, v->minor, v->patch);
-    printf("SDL Compile Version: %u.%u.%u\n", 1, 2, 15);
-    printf("SDL_BYTEORDER == SDL_LIL_ENDIAN\n");
-    printf("data folder: %s\n", data_dir());
+    glitz_info_to(stdout, "SDL Runtime Version: %u.%u.%u\n", v->major, v->minor, v->patch);
+    glitz_info_to(stdout, "SDL Compile Version: %u.%u.%u\n", 1, 2, 15);
+    glitz_info_to(stdout, "SDL_BYTEORDER == SDL_LIL_ENDIAN\n");
+    glitz_info_to(stdout, "data folder: %s\n", data_dir());
     fflush(stdout);
 
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    fprintf(stderr, "== joystick init.............\n");
+    glitz_info("== joystick init.............\n");
     SDL_JoystickEventState(SDL_ENABLE);
     for (int i = 0; i < SDL_NumJoysticks(); i++) {
-        fprintf(stderr, "opening joystick : %d\n", i);
+        glitz_info("opening joystick : %d\n", i);
         SDL_JoystickOpen(i);  // stays open until SDL_Quit
     }
     sound_init();
@@ -45,7 +46,7 @@ void driver_quit() {
 }
 
 SDL_Surface *_try_init_video(int32_t w, int32_t h) {
-    fprintf(stderr, "_try_init_video(%d,%d,%d)\n", w, h, 0);
+    glitz_info("_try_init_video(%d,%d,%d)\n", w, h, 0);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // A busy X server now and then refuses a connection: try a few times before giving up.
     int video = -1;
@@ -56,18 +57,18 @@ SDL_Surface *_try_init_video(int32_t w, int32_t h) {
     if (video != 0) {
         // SDL's GL calls crash without a video device: this attempt fails here.
         fprintf(stderr, "video init failed: %s\n", SDL_GetError());
-        fprintf(stderr, "res: %d\n", 0);
+        glitz_info("res: %d\n", 0);
         return nullptr;
     }
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
     if (driver && driver->title[0]) driver_set_caption(driver->title);
     DisplayInfo info{};
-    fprintf(stderr, "VideoInfo->vfmt->BitsPerPixel:%d\n", driver_display_info(info) ? info.bits_per_pixel : 0);
+    glitz_info("VideoInfo->vfmt->BitsPerPixel:%d\n", driver_display_info(info) ? info.bits_per_pixel : 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_Surface *s = SDL_SetVideoMode(w, h, 0, SDL_OPENGL);
-    fprintf(stderr, "res: %d\n", s ? 1 : 0);
+    glitz_info("res: %d\n", s ? 1 : 0);
     if (s) {
         static const struct { SDL_GLattr attr; const char *fmt; } attrs[] = {
             {SDL_GL_RED_SIZE, "GL_RED_SIZE:%d\n"},       {SDL_GL_GREEN_SIZE, "GL_GREEN_SIZE:%d\n"},
@@ -78,7 +79,7 @@ SDL_Surface *_try_init_video(int32_t w, int32_t h) {
         for (const auto &a : attrs) {
             int value = 0;
             SDL_GL_GetAttribute(a.attr, &value);
-            fprintf(stderr, a.fmt, value);
+            glitz_info(a.fmt, value);
         }
     }
     return s;
@@ -90,14 +91,14 @@ static void video_size(SDL_Surface *s) {
     driver->height = s->h;
     gfx_set_window(s->w, s->h);   // a live context follows the window (none during a video reset)
     driver->aspect = s->h ? (float)(s->w / s->h) : 1.0f;
-    fprintf(stderr, "res: %d x %d\n", driver->width, driver->height);
+    glitz_info("res: %d x %d\n", driver->width, driver->height);
     DisplayInfo info{};
-    if (driver_display_info(info)) fprintf(stderr, "vinfo: %d x %d\n", info.width, info.height);
+    if (driver_display_info(info)) glitz_info("vinfo: %d x %d\n", info.width, info.height);
 }
 
 // The fallback sequence; init_video keeps the display server from resetting while it runs.
 static void init_video_attempts() {
-    fprintf(stderr, "init_video: %d %d %d %d %d %d %d\n", 1024, 768, 640, 480, 480, 320, 0);
+    glitz_info("init_video: %d %d %d %d %d %d %d\n", 1024, 768, 640, 480, 480, 320, 0);
     int32_t w = 1024, h = 768;
     SDL_Surface *s = _try_init_video(w, h);
     if (!s) {

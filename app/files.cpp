@@ -14,6 +14,7 @@
 #include "app/driver.h"
 #include "app/platform.h"
 #include "util/file_open.h"
+#include "util/log.h"
 #include "util/zev_json.h"
 
 static int32_t net_ready = 0;  // 1 while the socket layer counts as started
@@ -55,7 +56,8 @@ int32_t user_file_read(const char *name, void *buffer, int32_t limit) {
         return 0;
     }
     if (!f) {
-        fprintf(stderr, "file not found: %s\n", path);
+        // A per-user file is missing on the first run and until it is written: nothing failed.
+        glitz_info("file not found: %s\n", path);
         return 0;
     }
     // A file that shrank since stat() gives fewer bytes: report what was really read.

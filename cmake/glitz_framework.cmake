@@ -17,7 +17,7 @@ install(TARGETS glitz_check EXPORT GlitzTargets
 # decoders, the sound layer's record, the JSON push parser, file opening) stay out.
 set(GLITZ_PUBLIC_HEADERS
   app/app.h app/driver.h app/event.h app/files.h
-  util/zev_var.h util/zev_json.h util/asset_cache.h
+  util/zev_var.h util/zev_json.h util/asset_cache.h util/log.h
   gfx/gfx.h gfx/font.h
   gui/widget.h gui/style.h gui/text_input.h gui/clipboard.h
   sound/sound.h)

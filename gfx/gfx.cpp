@@ -13,6 +13,7 @@
 #include "gfx/mipmap.h"
 #include "gfx/worker.h"
 #include "util/file_open.h"
+#include "util/log.h"
 
 Gfx *gfx = nullptr;
 
@@ -113,7 +114,7 @@ int32_t gfx_tex_load(const char *name) {
         gfx->tex_next++;
         long ms = (long)(SDL_GetTicks() - start);
         s_tex_load_total_ms += ms;
-        fprintf(stderr, "gfx_tex_load: %ld ms, total %ld ms\n", ms, s_tex_load_total_ms);
+        glitz_info("gfx_tex_load: %ld ms, total %ld ms\n", ms, s_tex_load_total_ms);
         return slot;
     }, GFX_MAX_TEXTURES);
 }
@@ -223,7 +224,7 @@ static bool gl_context_ready() {
 
 uint32_t driver_tex_load(const char *dir, const char *file) {
     std::string path = data_path(dir, file);
-    fprintf(stderr, "driver_tex_load %s\n", path.c_str());
+    glitz_info("driver_tex_load %s\n", path.c_str());
     Decoded d = decode_taken(path);
     if (!d.pixels) {
         fprintf(stderr, "stbi_load failed %s - %s\n", path.c_str(), d.failure);
@@ -248,6 +249,6 @@ uint32_t driver_tex_load(const char *dir, const char *file) {
         glDeleteTextures(1, &name);
         return 0;
     }
-    fprintf(stderr, "loaded %s as %d\n", path.c_str(), (int)name);
+    glitz_info("loaded %s as %d\n", path.c_str(), (int)name);
     return name;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include "gfx/font.h"
 #include "gui/clipboard.h"
+#include "util/log.h"
 
 TextInput::TextInput(int32_t f, const char *t) : font(f), text(t ? t : "") {
     max_len = std::max<int32_t>(255, (int32_t)std::min<size_t>(text.size(), INT32_MAX));
@@ -135,7 +136,7 @@ int32_t TextInput::on_event(Event *e) {
         reveal_last = 0;
         break;
     case EV_FOCUS:
-        fprintf(stderr, "evt_focus\n");
+        glitz_info("evt_focus\n");
         if (single) { anchor = 0; cursor = (int32_t)text.size(); }
         scroll_to_caret(false, e->key != 8);   // a focus made by a press does not scroll
         break;
@@ -145,7 +146,7 @@ int32_t TextInput::on_event(Event *e) {
         scroll_to_caret(false, false);
         break;
     case EV_MOUSEDOWN:
-        fprintf(stderr, "evt_down\n");
+        glitz_info("evt_down\n");
         place_cursor(gfx_trunc(e->pos[0] + (float)scroll_x), gfx_trunc(e->pos[1] + (float)scroll_y), true);
         scroll_to_caret(true, true);
         break;

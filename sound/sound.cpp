@@ -7,6 +7,7 @@
 #include <cstring>
 #include "sound/sound_layer.h"
 #include "util/asset_cache.h"
+#include "util/log.h"
 
 SoundLayer *sound_layer = nullptr;
 int32_t music = 0;
@@ -60,7 +61,7 @@ int32_t driver_sound_load(const char *path) {
         fprintf(stderr, "error loading: %s\n", path);
         return 0;
     }
-    fprintf(stderr, "loading: %s as %d\n", path, handle);
+    glitz_info("loading: %s as %d\n", path, handle);
     sound_layer->sources[handle] = e->add_source(path, STREAM_AUTO);
     if (!sound_layer->sources[handle]) {
         fprintf(stderr, "error loading: %s\n", path);
@@ -123,7 +124,7 @@ int32_t stream_load(const char *path) {
         sound_layer->streams[handle] = e->play(source, true, true, true);
         if (!sound_layer->streams[handle]) fprintf(stderr, "stream_load (play2d) error: %s\n", path);
     }
-    fprintf(stderr, "stream_load in ticks: %d\n", (int)(SDL_GetTicks() - start));
+    glitz_info("stream_load in ticks: %d\n", (int)(SDL_GetTicks() - start));
     sound_layer->next_stream = handle + 1;
     return handle;
 }
@@ -143,17 +144,17 @@ void stream_play(int32_t handle, float v, float seconds) {
     }
     Uint32 t = SDL_GetTicks();
     e->set_volume(voice, v);
-    fprintf(stderr, "setvol: %d\n", (int)(SDL_GetTicks() - t));
+    glitz_info("setvol: %d\n", (int)(SDL_GetTicks() - t));
     // Truncated toward zero; NaN and out-of-range values give 0.
     double want = (double)seconds * 1000.0;
     int32_t ms = (want > -2147483648.0 && want < 2147483647.0) ? (int32_t)want : 0;
     t = SDL_GetTicks();
     e->set_position_ms(voice, ms);
-    fprintf(stderr, "setplayposition: %d\n", (int)(SDL_GetTicks() - t));
+    glitz_info("setplayposition: %d\n", (int)(SDL_GetTicks() - t));
     t = SDL_GetTicks();
     e->set_paused(voice, false);
-    fprintf(stderr, "setispaused: %d\n", (int)(SDL_GetTicks() - t));
-    fprintf(stderr, "Pos: set: %d get: %d\n", ms, (int)e->position_ms(voice));
+    glitz_info("setispaused: %d\n", (int)(SDL_GetTicks() - t));
+    glitz_info("Pos: set: %d get: %d\n", ms, (int)e->position_ms(voice));
 }
 
 void sound_caches_create(const var &catalogue, const char *data_dir) {

@@ -28,6 +28,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 #include "test_display_support.h"
 
 // The X display the tests run under, or null.
@@ -118,6 +120,7 @@ struct GameProcess {
     bool ready = false;   // the folder and its data are in place
     std::string audio_driver = "dummy";   // SDL_AUDIODRIVER for the run
     std::string program = program_path();   // the executable to start
+    std::vector<std::pair<std::string, std::string>> env;   // more variables for the run
 
     // data: a data directory to link as ./data, or null for a data/data.json holding "{}".
     GameProcess(const char *disp, const char *data) : display(disp ? disp : "") {
@@ -139,8 +142,8 @@ struct GameProcess {
     }
 
     // Starts the program with the display (the tests' own one held open first), the home, no APPDATA
-    // or XDG_DATA_HOME, the audio driver (SDL's disk driver writes to audio.raw in the folder) and
-    // the tick report on; asan_options are added to ASAN_OPTIONS.
+    // or XDG_DATA_HOME, the audio driver (SDL's disk driver writes to audio.raw in the folder), the
+    // tick report on and the variables in env; asan_options are added to ASAN_OPTIONS.
     bool start(const char *asan_options) {
         const std::string &bin = program;
         if (test_display() && display == test_display() && !hold_display()) return false;
@@ -158,6 +161,7 @@ struct GameProcess {
         setenv("SDL_DISKAUDIOFILE", (root + "/audio.raw").c_str(), 1);   // the disk driver's output
         setenv("SDL_DISKAUDIODELAY", "20", 1);                           // ms per buffer: real time
         setenv("GLITZ_TICK_REPORT", "1", 1);
+        for (const auto &[name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         const char *asan = getenv("ASAN_OPTIONS");
         std::string options = asan ? asan : "";
         if (asan_options && *asan_options) options += (options.empty() ? "" : ":") + std::string(asan_options);

@@ -3,6 +3,7 @@
 #include "util/asset_cache.h"
 
 #include <cstdio>
+#include "util/log.h"
 
 void AssetCache::create(const var &catalogue, const char *data_dir) {
     root = catalogue;
@@ -23,7 +24,7 @@ bool AssetCache::find(const char *name, int32_t *handle) const {
 }
 
 bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index, int32_t capacity) {
-    if (kind.trying) fprintf(stderr, kind.trying, name);
+    if (kind.trying) glitz_info(kind.trying, name);
     if (!root.has(name)) {
         fprintf(stderr, kind.missing, name);
         names[name] = 0;
@@ -34,7 +35,7 @@ bool AssetCache::announce(const char *name, const AssetKind &kind, int32_t index
         names[name] = 0;
         return false;
     }
-    if (kind.loading) fprintf(stderr, kind.loading, name, index);
+    if (kind.loading) glitz_info(kind.loading, name, index);
     return true;
 }
 
