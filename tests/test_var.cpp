@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "util/log.h"
 #include "util/zev_var.h"
 
 using testing::internal::CaptureStderr;
@@ -502,3 +503,24 @@ TEST(VarPoolDeathTest, LeakedValueIsReported)
     else unsetenv("LSAN_OPTIONS");
 }
 #endif
+
+// The call decides over the environment, both ways, and a quiet program's information is dropped
+// while what it writes itself still goes out.
+TEST(Log, SetQuietSwitchesInformationOffAndOn) {
+    FILE *f = tmpfile();
+    if (!f) GTEST_SKIP() << "no temporary file";
+    const bool before = glitz_quiet();
+    glitz_set_quiet(true);
+    EXPECT_TRUE(glitz_quiet());
+    glitz_info_to(f, "hidden %d\n", 1);
+    fputs("own\n", f);
+    glitz_set_quiet(false);
+    EXPECT_FALSE(glitz_quiet());
+    glitz_info_to(f, "shown %d\n", 2);
+    glitz_set_quiet(before);
+    rewind(f);
+    char text[64] = {};
+    size_t n = fread(text, 1, sizeof text - 1, f);
+    fclose(f);
+    EXPECT_EQ("own\nshown 2\n", std::string(text, n));
+}
