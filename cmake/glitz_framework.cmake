@@ -25,6 +25,8 @@ foreach(header ${GLITZ_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/glitz/${folder} COMPONENT dev)
 endforeach()
+# <glitz/glitz.h>, the one include a program needs, beside the folders it includes.
+install(FILES include/glitz/glitz.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/glitz COMPONENT dev)
 install(EXPORT GlitzTargets NAMESPACE Glitz:: DESTINATION ${GLITZ_CMAKE_DIR} COMPONENT dev)
 
 configure_package_config_file(cmake/GlitzConfig.cmake.in ${CMAKE_BINARY_DIR}/GlitzConfig.cmake

@@ -13,11 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include "app/app.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "gui/widget.h"
-#include "sound/sound.h"
+#include <glitz/glitz.h>
 
 static long quit_after = -1;   // --ticks N, -1: run until closed
 

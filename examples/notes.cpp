@@ -15,11 +15,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/app.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "gui/text_input.h"
-#include "gui/widget.h"
+#include <glitz/glitz.h>
 
 namespace {
 
