@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include "app/event.h"
-#include "gui/clipboard.h"
+#include "app/clipboard.h"
 #include "gui/text_input.h"
 #include <windows.h>   // after event.h: its MOD_SHIFT and MOD_ALT macros would hide our flags
 
