@@ -39,6 +39,7 @@ const int kBallSize = 64;             // the ball image (512 x 512) is drawn at 
 const float kFallSpeed = 6.0f;        // units per tick of the first ball
 const float kFallGain = 0.75f;        // and more for every ball caught
 const int kLives = 3;                 // misses until the game is over
+const int kLifeSize = 28;             // the lives left, drawn as small balls at the top right
 
 // State ids: the first screen goes under STATE_MENU; other ids are the program's to choose.
 const int32_t kStateTitle = STATE_MENU;
@@ -61,6 +62,7 @@ struct Match {
     int score = 0;
     int lives = kLives;
     int best = 0;
+    bool fresh = false;   // started on the title, not yet set up by play
 } s_match;
 
 // Centred text in a colour: gfx_color sets the colour the glyphs are drawn in.
@@ -109,19 +111,21 @@ struct Script {
 
     // The run it expects: title, play, game over, title again; every catch and miss counted.
     bool verdict(std::string *line) const {
-        std::string missing;
-        for (const std::string &name : lost) missing += " " + name + ";";
+        std::string wrong;
+        for (const std::string &name : lost) wrong += " " + name + " not found;";
         const std::vector<std::string> want = {"title", "play", "over", "title"};
         if (screens != want) {
-            missing += " screens";
-            for (const std::string &s : screens) missing += " " + s;
-            missing += ";";
+            wrong += " screens";
+            for (const std::string &s : screens) wrong += " " + s;
+            wrong += " (expected title play over title);";
         }
-        if (catches != kScriptCatches) missing += " " + std::to_string(catches) + " catches;";
-        if (misses != kLives) missing += " " + std::to_string(misses) + " misses;";
-        if (final_score != kScriptCatches) missing += " game over with score " + std::to_string(final_score) + ";";
-        *line = missing;
-        return missing.empty();
+        if (catches != kScriptCatches)
+            wrong += " " + std::to_string(catches) + " catches (expected " + std::to_string(kScriptCatches) + ");";
+        if (misses != kLives) wrong += " " + std::to_string(misses) + " misses (expected " + std::to_string(kLives) + ");";
+        if (final_score < 0) wrong += " no game over;";
+        else if (final_score != kScriptCatches) wrong += " game over with score " + std::to_string(final_score) + ";";
+        *line = wrong;
+        return wrong.empty();
     }
 } s_script;
 
@@ -148,6 +152,7 @@ public:
         if (e.key == KEY_ENTER || e.unicode == ' ') {   // Space has no key code: it is in unicode
             s_match.score = 0;
             s_match.lives = kLives;
+            s_match.fresh = true;
             change_state(game, kStatePlay);
         }
     }
@@ -190,18 +195,18 @@ public:
         ball = s_script.need(gfx_img_load("ball"), "ball");
         splat = s_script.need(sound_load("splat"), "splat");   // sound handles outlive video resets
         death = s_script.need(sound_load("death"), "death");
-        if (!started) drop();          // a new game; a re-entry after Ctrl+F carries on
-        started = true;
+        if (s_match.fresh) {           // a new game; a re-entry after Ctrl+F carries on
+            s_match.fresh = false;
+            paddle_x = (kViewW - kPaddleW) / 2;
+            drop();
+        }
         s_script.screens.push_back("play");
     }
 
     void leave() override { s_script.hold(game, 0); }   // let go of the arrow key it held
 
     void event(Event e) override {
-        if (e.type == EV_KEYDOWN && e.key == KEY_ESCAPE) {
-            started = false;
-            change_state(game, kStateTitle);
-        }
+        if (e.type == EV_KEYDOWN && e.key == KEY_ESCAPE) change_state(game, kStateTitle);
     }
 
     // One tick: move the paddle by the held keys, let the ball fall, decide catch or miss.
@@ -227,7 +232,6 @@ public:
             s_script.misses++;
             sound_play(death, volume(), pan());
             if (s_match.lives == 0) {
-                started = false;
                 change_state(game, kStateOver);
                 return;
             }
@@ -241,8 +245,8 @@ public:
         gfx_fill_rect(0x55FFFF, paddle_x, kPaddleY, kPaddleW, kPaddleH);
         gfx_color(255, 255, 255, 255);
         gfx_draw_img(ball, ball_x, ball_y, kBallSize, kBallSize);
-        for (int i = 0; i < s_match.lives; i++)   // the lives left, as small balls
-            gfx_draw_img(ball, kViewW - 48 - i * 36, 20, 28, 28);
+        for (int i = 1; i <= s_match.lives; i++)
+            gfx_draw_img(ball, kViewW - i * (kLifeSize + 8) - 12, 20, kLifeSize, kLifeSize);
         gfx_color(255, 255, 85, 255);
         font_draw(font, ("SCORE " + std::to_string(s_match.score)).c_str(), 20, 10, 0, -1);
         gfx_color(255, 255, 255, 255);
@@ -271,7 +275,6 @@ private:
 
     Game *game;
     int32_t font = 0, ball = 0, splat = 0, death = 0;
-    bool started = false;
     int paddle_x = (kViewW - kPaddleW) / 2;
     float ball_x = 0, ball_y = 0, fall = kFallSpeed;
     bool below = false;   // the ball passed the paddle's height beside it
@@ -344,13 +347,13 @@ int main(int argc, char **argv) {
     if (!s_script.on) return 0;
 
     s_script.need(music, "music");   // the stream start-up opened, in the global `music`
-    std::string missing;
-    bool ok = s_script.verdict(&missing);
+    std::string wrong;
+    bool ok = s_script.verdict(&wrong);
     if (ok) {
         fprintf(stderr, "glitz_catch: title, play, %d catches, %d misses, game over with score %d, title again\n",
                 s_script.catches, s_script.misses, s_script.final_score);
     } else {
-        fprintf(stderr, "glitz_catch: missing:%s\n", missing.c_str());
+        fprintf(stderr, "glitz_catch: failed:%s\n", wrong.c_str());
     }
     return ok ? 0 : 1;
 }

@@ -96,17 +96,17 @@ public:
 
     // What --ticks checks at the end: a line for the report, false when something went missing.
     bool verdict(std::string *line) const {
-        std::string missing;
-        if (!image) missing += " the image player;";
-        if (!font) missing += " the font font0;";
-        if (!outside.empty()) missing += " " + outside + ";";
+        std::string wrong;
+        if (!image) wrong += " player not found;";
+        if (!font) wrong += " font0 not found;";
+        if (!outside.empty()) wrong += " " + outside + ";";
         for (int i = 0; i < EDGES; i++) {
-            if (!reached[i]) missing += std::string(" no stop at the ") + kEdgeNames[i] + " edge;";
-            else if (hits[i] < 1) missing += std::string(" the ") + kEdgeNames[i] + " edge hit was not counted;";
+            if (!reached[i]) wrong += std::string(" no stop at the ") + kEdgeNames[i] + " edge;";
+            else if (hits[i] < 1) wrong += std::string(" the ") + kEdgeNames[i] + " edge hit was not counted;";
         }
-        if (step < kSteps) missing += " the drive did not finish;";
-        *line = missing.empty() ? "stopped at all four edges, inside the canvas on every tick" : "missing:" + missing;
-        return missing.empty();
+        if (step < kSteps) wrong += " the drive did not finish;";
+        *line = wrong.empty() ? "stopped at all four edges, inside the canvas on every tick" : "failed:" + wrong;
+        return wrong.empty();
     }
 
 private:
