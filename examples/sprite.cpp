@@ -83,7 +83,8 @@ public:
 
         std::string where = "X " + std::to_string(x) + "  Y " + std::to_string(y);
         std::string edges = "EDGE HITS:";
-        for (int i = 0; i < EDGES; i++) edges += std::string("  ") + kEdgeNames[i] + " " + std::to_string(hits[i]);
+        for (int i = 0; i < EDGES; i++)
+            edges += std::string("  ") + kEdgeNames[i] + " " + std::to_string(hits[i]);
         gfx_color(255, 255, 85, 255);
         font_draw(font, where.c_str(), kMargin, kMargin, 0, -1);   // width 0: one line, from x
         gfx_color(85, 255, 255, 255);
@@ -101,11 +102,13 @@ public:
         if (!font) wrong += " font0 not found;";
         if (!outside.empty()) wrong += " " + outside + ";";
         for (int i = 0; i < EDGES; i++) {
-            if (!reached[i]) wrong += std::string(" no stop at the ") + kEdgeNames[i] + " edge;";
-            else if (hits[i] < 1) wrong += std::string(" the ") + kEdgeNames[i] + " edge hit was not counted;";
+            std::string edge = kEdgeNames[i];
+            if (!reached[i]) wrong += " no stop at the " + edge + " edge;";
+            else if (hits[i] < 1) wrong += " the " + edge + " edge hit was not counted;";
         }
         if (step < kSteps) wrong += " the drive did not finish;";
-        *line = wrong.empty() ? "stopped at all four edges, inside the canvas on every tick" : "failed:" + wrong;
+        *line = wrong.empty() ? "stopped at all four edges, inside the canvas on every tick"
+                              : "failed:" + wrong;
         return wrong.empty();
     }
 
@@ -144,7 +147,8 @@ private:
     // and at the end of a step it sits at the edge it was driven into.
     void observe() {
         if (outside.empty() && (x < 0 || y < 0 || x + kSize > kViewW || y + kSize > kViewH))
-            outside = "left the canvas at " + std::to_string(x) + "," + std::to_string(y) + " on tick " + std::to_string(ticks);
+            outside = "left the canvas at " + std::to_string(x) + "," + std::to_string(y) + " on tick " +
+                      std::to_string(ticks);
         if (step >= kSteps || step_ticks != kDrive[step].ticks) return;
         const int at[EDGES] = {x, kMaxX - x, y, kMaxY - y};   // distance to each edge
         if (at[kDrive[step].edge] == 0) reached[kDrive[step].edge] = true;
