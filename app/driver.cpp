@@ -12,7 +12,7 @@
 #include "app/platform.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
-#include "gui/clipboard.h"
+#include "app/clipboard.h"
 #include "sound/sound.h"
 #include "util/log.h"
 

@@ -41,8 +41,8 @@ void video_decode_ahead(const char *name);
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 // One file per flavour of SDL gives the key table, the key details, the display's information and
-// the window's caption: SDL 1.2 itself (app/driver_sdl12.cpp) and emscripten's SDL, whose key
-// values differ (app/driver_web.cpp).
+// the window's caption: SDL 1.2 itself (platform/desktop/driver_sdl12.cpp) and emscripten's SDL, whose key
+// values differ (platform/web/driver_web.cpp).
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)
 // Fills key, sym and unicode of e from a key event (type and modifiers are set already). unicode is
 // the character the key produced, 0 for a key without one. A key-down the platform repeated by

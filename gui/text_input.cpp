@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include "gfx/font.h"
-#include "gui/clipboard.h"
+#include "app/clipboard.h"
 #include "util/log.h"
 
 TextInput::TextInput(int32_t f, const char *t) : font(f), text(t ? t : "") {

@@ -19,7 +19,7 @@
 #include "app/driver.h"
 #include "app/event.h"
 #include "gfx/gfx.h"
-#include "gui/clipboard.h"
+#include "app/clipboard.h"
 #include "gui/text_input.h"
 #include "test_display_support.h"
 

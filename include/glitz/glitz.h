@@ -22,5 +22,5 @@
 #include "gui/widget.h"       // widgets, containers, tables, boxes, labels
 #include "gui/style.h"        // widget styles
 #include "gui/text_input.h"   // the text field
-#include "gui/clipboard.h"    // the system clipboard
+#include "app/clipboard.h"    // the system clipboard
 #include "sound/sound.h"      // samples and music

@@ -7,7 +7,7 @@
 //   clipboard_window_changed();             // ... and after: a copy survives
 //
 // Each platform has its own file (the build compiles one):
-// - X11 (gui/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
+// - X11 (platform/linux/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
 //   of the window. clipboard_set takes ownership and other programs' requests (TARGETS,
 //   UTF8_STRING, STRING) are answered from inside SDL's event pumping (an SDL event filter
 //   installed by clipboard_set), so the main loop needs no extra call as long as it keeps polling
@@ -17,11 +17,11 @@
 //   STRING; text that comes in as UTF-8 is turned into Latin-1, one '?' for each character outside
 //   it (and for each byte that is not well-formed UTF-8). Without X11 (no window, or the dummy
 //   video driver) an in-process clipboard stands in.
-// - Windows (gui/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
+// - Windows (platform/windows/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
 //   by Windows from and to the system's 8-bit code page; with or without a window, no waiting.
 //   A text is cut at its first zero byte there; clipboard_window_closing, clipboard_window_changed and
 //   clipboard_handle_event have nothing to do.
-// - A browser (gui/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
+// - A browser (platform/web/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
 //   the browser allows it, and what the user pastes into the page comes back (details there).
 #pragma once
 #include <string>
