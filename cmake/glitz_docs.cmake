@@ -8,6 +8,7 @@ option(GLITZ_DOCS "Build the API reference with Doxygen" ${DOXYGEN_FOUND})
 
 set(GLITZ_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/glitz)
 install(FILES docs/README.md docs/states.md docs/catalogue.md docs/sound.md docs/fonts.md
+  docs/examples.md docs/example_sprite.png docs/example_catch.png
   DESTINATION ${GLITZ_DOC_DIR} COMPONENT dev)
 
 if(GLITZ_DOCS)
