@@ -201,6 +201,7 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
         std::function<void(Copy&)> breakit;
         const char* line;
         const char* options = "";   // beside the game's list
+        size_t lines = 0;           // how many lines in all, where that is sure (0: not counted)
     } cases[] = {
         {"entry removed", [](Copy& c) { c.edit([](json& j) { j.erase("ball"); }); },
          "D/data.json: image \"ball\": missing, expected an entry the program looks up as image (NEEDS:*)"},
@@ -253,6 +254,14 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
          "D/data.json: image \"img1\": \"texture\" names \"splat\", which is a sound, expected a texture entry (\"fname\" and \"rect\")"},
         {"frame without size", [](Copy& c) { c.edit([](json& j) { j["blank"]["shape"]["w"] = 0; }); },
          "D/data.json: image \"blank\": \"shape\" 0,0,0,* has no area, expected the frame's width and height above 0"},
+        {"frame without height", [](Copy& c) { c.edit([](json& j) { j["blank"]["shape"]["h"] = 0; }); },
+         "D/data.json: image \"blank\": \"shape\" *,0 has no area, expected the frame's width and height above 0", "", 1},
+        {"texture not a name", [](Copy& c) { c.edit([](json& j) { j["player"]["texture"] = json::array({1}); }); },
+         "D/data.json: image \"player\": \"texture\" is a list, expected a string", "", 1},
+        {"font's texture not a name", [](Copy& c) { c.edit([](json& j) { j["font2"]["texture"] = json::array({1}); }); },
+         "D/data.json: font \"font2\": \"texture\" is a list, expected a string", "", 1},
+        {"font without shapes", [](Copy& c) { c.edit([](json& j) { j["font1"].erase("shapes"); }); },
+         "D/data.json: font \"font1\": \"shapes\" is missing, expected a list of 256 rectangles", "", 1},
         {"entry not an object", [](Copy& c) { c.edit([](json& j) { j["img3"] = 5; }); },
          "D/data.json: image \"img3\": is 5, expected an object"},
         {"entry of no kind", [](Copy& c) { c.edit([](json& j) { j["extra"] = json::object({{"size", 1}}); }); },
@@ -280,6 +289,9 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
         Output r = run(GAME_CHECK + in(c.dir, k.options) + " " + c.dir);
         EXPECT_EQ(r.status, 1) << k.what;
         EXPECT_TRUE(r.has(in(c.dir, k.line))) << k.what << ": expected the line\n" << in(c.dir, k.line) << "\ngot\n" << r.all();
+        if (k.lines) {
+            EXPECT_EQ(r.lines.size(), k.lines) << k.what << ": one fault, told once\n" << r.all();
+        }
         // Every line names a file in the copy (the catalogue, or a list beside it).
         for (auto& l : r.lines) EXPECT_EQ(l.compare(0, c.dir.size() + 1, c.dir + "/"), 0) << k.what << ": " << l;
     }
