@@ -104,7 +104,6 @@ void change_state(Game *game, int32_t id); // leave() the current, state = id, e
 // before anything else starts, and later makes STATE_MENU current: a program's first screen goes
 // under that id. The game registers Test 1, Menu 2, Play 3, Fail 4, and fills program_settings.
 void register_states(Game *game);
-void game_init(Game *game);
 
 // What a program says about itself. game_init reads it once, right after register_states(), so a
 // program fills it in main() before calling SDL_main, or in its register_states(). The texts are
@@ -119,26 +118,8 @@ struct ProgramSettings {
 };
 extern ProgramSettings program_settings;
 
-// The name a program gets when it names none: the last element of argv0 (either slash), without a
-// trailing ".exe"; "glitz" when argv0 is null or that element is empty, "." or "..", or longer
-// than PROGRAM_NAME_MAX bytes. SDL_main hands it its argv[0].
-enum { PROGRAM_NAME_MAX = 64 };
-std::string program_name_from(const char *argv0);
-void program_argv0_set(const char *argv0);   // SDL_main; game_init without it uses "glitz"
-void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
-void game_event(Game *game, Event e);
-void game_shutdown(Game *game);
 
 // The program: start-up, frame loop, shutdown; returns 0, or 1 when it stopped for want of a window.
 // C linkage: on Windows SDL's process entry (libSDLmain, written in C) calls it.
 extern "C" int SDL_main(int argc, char **argv);
 
-// Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame
-// runs (1..8); the tick rate is driver->tick_rate (60 when there is no driver or no rate).
-// tick_length(ms, k) is the whole length of tick k for a nominal length ms (17, 16, 17, 16, 16, ...).
-int32_t ticks_due();
-int32_t tick_length(float ms, int32_t k);
-extern uint32_t (*tick_clock)();           // millisecond clock; SDL_GetTicks by default
-extern void (*tick_sleep)(uint32_t ms);    // sleep; SDL_Delay by default
-extern void (*frame_present)();            // shows the painted frame; SDL_GL_SwapBuffers by default
-void ticks_restart();                      // forget the timer's state (tests; a paused page)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
-#include "app/files.h"
+#include "app/files_internal.h"
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "app/driver.h"
 #include "app/platform.h"
 #include "util/file_open.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // timer.cpp - the tick timer: how many fixed-length ticks a frame runs, and the sleep before it.
-#include "app/app.h"
+#include "app/app_internal.h"
 
 #include <SDL.h>
 #include "app/driver.h"

@@ -27,8 +27,8 @@
 #include "game/level.h"
 #include "game/random.h"
 #include "game/states.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 
 static double thread_us() {
     timespec t;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include "app/driver.h"
-#include "app/files.h"
+#include "app/files_internal.h"
 #include "util/asset_cache.h"
 #include "test_program_support.h"
 

@@ -6,6 +6,7 @@
 #include "gui/clipboard.h"
 #include "gui/clipboard_text.h"
 #include "gui/text_input.h"
+#include "gfx/gfx_internal.h"
 
 struct Field : ::testing::Test {
     GuiScene scene;
