@@ -11,7 +11,7 @@
 #include "app/platform.h"
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"
-#include "sound/sound.h"
+#include "sound/sound_layer.h"
 #include "util/log.h"
 
 // Never destroyed: the states stay allocated (and reachable) until the process ends.

@@ -13,7 +13,7 @@
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"
 #include "gui/clipboard.h"
-#include "sound/sound.h"
+#include "sound/sound_layer.h"
 #include "util/log.h"
 
 void driver_init() {

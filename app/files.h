@@ -10,7 +10,9 @@
 #pragma once
 #include "util/zev_var.h"
 
-const char *data_dir();        // "./data" or the folder set below; static buffer, valid until the next call
+// The data folder: "./data" or the folder set with data_dir_set. A static buffer, valid until the
+// next call.
+const char *data_dir();
 // Makes dir the data folder, before SDL_main starts (it reads the catalogue). False, and nothing
 // changes, for an empty text or one of 512 bytes or more.
 bool data_dir_set(const char *dir);
@@ -18,6 +20,7 @@ bool data_dir_set(const char *dir);
 // $XDG_DATA_HOME or ~/.local/share (Windows: the working folder); NAME is the program's name
 // (program_settings.name, app/app.h; "glitz" before start-up). A static buffer, valid until the next call.
 const char *user_dir();
-var &data_catalogue();         // the parsed catalogue, parsed on first use; while the file is missing
-                               // or no JSON object it stays none and is read again on the next call,
-                               // with one "unable to read catalogue PATH: CAUSE" line per cause
+// The parsed catalogue data.json of the data folder (docs/catalogue.md), parsed on first use and
+// kept for the run; the reference stays valid. While the file is missing or no JSON object it is
+// none and read again on the next call, with one "unable to read catalogue PATH: CAUSE" line per cause.
+var &data_catalogue();

@@ -23,10 +23,17 @@
 // Fonts per table (index 0 is none), and lines per laid-out text.
 enum { FONT_MAX = 256, TEXT_MAX_LINES = 32 };
 
-// One laid-out line: bytes start..end (end excluded) of the text and its width in canvas units.
-struct TextLine { int32_t start, end, width; };
-// A laid-out text: its first `count` lines.
-struct TextLines { int32_t count; TextLine lines[TEXT_MAX_LINES]; };
+// One laid-out line of a text.
+struct TextLine {
+    int32_t start;   // index of its first byte in the text
+    int32_t end;     // index just past its last byte (the break character belongs to no line)
+    int32_t width;   // its width in canvas units
+};
+// A laid-out text (font_lines).
+struct TextLines {
+    int32_t count;                   // lines used, 0..TEXT_MAX_LINES
+    TextLine lines[TEXT_MAX_LINES];  // the lines, top first
+};
 
 // Font index of the catalogue entry `name`, loading it (and its glyph sheet) on first use; 0 when
 // missing or the table is full. Cached: later calls are lookups.

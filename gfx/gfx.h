@@ -22,7 +22,13 @@
 #pragma once
 #include <cstdint>
 
-struct GfxRect { float x, y, w, h; };   // a rectangle: top-left corner x, y and size w, h
+// A rectangle in canvas units (or pixels, where a field says so).
+struct GfxRect {
+    float x;   // left edge
+    float y;   // top edge
+    float w;   // width
+    float h;   // height
+};
 
 // Table sizes of a context (slot 0 is never handed out) and the depth of the clip stack.
 enum { GFX_MAX_TEXTURES = 256, GFX_MAX_IMAGES = 2048, GFX_MAX_CLIPS = 8 };
@@ -43,8 +49,10 @@ void gfx_view();
 
 // A point and a motion: what gfx_unproject gives for a mouse position and its change.
 struct GfxPoint {
-    float x, y;     // the position in canvas units
-    float dx, dy;   // the motion in canvas units
+    float x;    // the position in canvas units, x
+    float y;    // the position in canvas units, y
+    float dx;   // the motion in canvas units, x
+    float dy;   // the motion in canvas units, y
 };
 // Window pixels (px, py) and a motion (dx, dy) in pixels -> canvas units. Input events arrive
 // converted already (Event::pos); this serves a program reading SDL itself. Without a context the

@@ -26,9 +26,13 @@
 #pragma once
 #include <string>
 
+// The longest wait for another program's answer (X11), and the most bytes of text taken or given.
 enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };
 
+// The clipboard's text, Latin-1 (characters outside it as '?'); "" when it holds no text or nobody
+// answers in time.
 std::string clipboard_get();
+// Puts text on the clipboard (ours until another program copies).
 void clipboard_set(const std::string &text);
 // The window is about to be re-created (app/driver.cpp video_reset): notes whether the selection is
 // still ours. Another program's copy reaches us as an event of the old window, which is lost with

@@ -22,41 +22,42 @@ constexpr int32_t STYLE_UNSET = (int32_t)0xFF000001u;
 
 enum { SIDE_TOP = 0, SIDE_RIGHT = 1, SIDE_BOTTOM = 2, SIDE_LEFT = 3 };
 
+// The look of a widget in one state; every property STYLE_UNSET until written.
 struct Style {
     int32_t width;           // requested content width (outer width for a Box)
     int32_t height;          // requested content height (outer height for a Box)
     int32_t clip;            // nonzero: a Box clips its child to its content box
     int32_t halign;          // -1 left, 0 centre, 1 right
     int32_t valign;          // -1 top, 0 centre, 1 bottom
-    int32_t color;           // text colour
+    int32_t color;           // text colour (Label, TextInput; unset: white)
     int32_t bg_color;        // background over the padding box
-    int32_t alpha;           // text alpha
-    int32_t border[4];       // border widths
-    int32_t border_color;
-    int32_t padding[4];
-    int32_t margin[4];
+    int32_t alpha;           // text alpha (unset: 255)
+    int32_t border[4];       // border widths per side
+    int32_t border_color;    // border colour: the border is drawn only when this is set
+    int32_t padding[4];      // space between border and content, per side
+    int32_t margin[4];       // space outside the border, per side
     int32_t frame_color;     // first nine-slice frame: drawn only when this and frame_image are set
-    int32_t frame_expand;    // how far it reaches outside the border box
-    int32_t frame_corner;
-    int32_t frame_image;
-    int32_t frame_alpha;
-    int32_t image;           // drawn over the content box
-    int32_t image_color;
-    int32_t image_alpha;
+    int32_t frame_expand;    // how far it reaches outside the border box (unset: 0)
+    int32_t frame_corner;    // corner size of the nine-slice frame (unset: 16)
+    int32_t frame_image;     // its image slot
+    int32_t frame_alpha;     // its alpha (unset: 255)
+    int32_t image;           // image slot stretched over the content box
+    int32_t image_color;     // its tint (unset: white)
+    int32_t image_alpha;     // its alpha (unset: 255)
     int32_t image2;          // second image over the content box
-    int32_t image2_color;
-    int32_t image2_alpha;
+    int32_t image2_color;    // its tint (unset: white)
+    int32_t image2_alpha;    // its alpha (unset: 255)
     int32_t frame2_image;    // second nine-slice frame, over the border box
-    int32_t frame2_color;
-    int32_t frame2_alpha;
-    int32_t frame2_corner;
+    int32_t frame2_color;    // its tint (unset: white)
+    int32_t frame2_alpha;    // its alpha (unset: 255)
+    int32_t frame2_corner;   // its corner size (unset: 16)
     int32_t click_sound;     // played on EV_CLICK
     int32_t press_sound;     // played on EV_MOUSEDOWN
     int32_t release_sound;   // played on EV_MOUSEUP
 
     Style();                                   // every property unset
     void set_border(int32_t all);              // the four sides at once
-    void set_padding(int32_t all);
-    void set_margin(int32_t all);
+    void set_padding(int32_t all);             // the four sides at once
+    void set_margin(int32_t all);              // the four sides at once
 };
 

@@ -16,6 +16,8 @@
 #include <string>
 #include "util/zev_var.h"
 
+// Parses `length` bytes of text (or up to its first zero byte) into out: 0 ok, 1 after a
+// syntax-error line on stderr (out then holds the part built so far).
 int json_parse(var& out, const char* text, int length);
 // As json_parse, but the syntax-error line goes into `message` (empty when there is none) instead
 // of stderr, for a caller that prints it later.

@@ -30,76 +30,89 @@
 #include <initializer_list>
 #include <string>
 
+// Kinds (var::type()).
 enum {
-    VAR_INVALID = -1, // base object and iterators
-    VAR_NONE = 0,
-    VAR_NUMBER = 1,
-    VAR_STRING = 2,
-    VAR_LIST = 3,
-    VAR_DICT = 4,
+    VAR_INVALID = -1, // an iterator, or an object of no kind
+    VAR_NONE = 0,     // no value (JSON null; an empty handle)
+    VAR_NUMBER = 1,   // a double (JSON numbers, true as 1, false as 0)
+    VAR_STRING = 2,   // bytes, any byte value
+    VAR_LIST = 3,     // a list of values
+    VAR_DICT = 4,     // string keys to values, in bytewise key order
 };
 
-struct var_object; // the counted object behind a handle (util/zev_var_object.h)
+struct var_object; // the counted object behind a handle (util/zev_var_object.h, not installed)
 
+// A handle on a reference-counted value of kind none, number, string, list or dict (see RULES).
 class var {
 public:
-    var_object* obj; // the only field: null (none) or a counted object
+    var_object* obj; // the only field: null (none) or a counted object; leave it to the methods
 
-    var() : obj(nullptr) {}
-    var(double n);
-    var(int n);
-    var(const char* s);        // bytes up to the first zero byte; null gives ""
-    var(const std::string& s); // copies the bytes (any byte, zeros included)
+    var() : obj(nullptr) {}    // none
+    var(double n);             // a number
+    var(int n);                // a number
+    var(const char* s);        // a string of the bytes up to the first zero byte; null: empty
+    var(const std::string& s); // a string: copies the bytes (any byte, zeros included)
     // A list or dict with initial elements: `count` pointers in `items`. For VAR_DICT they are
     // taken in key, value pairs (an odd last key is ignored with an error line). Any other kind
     // gives none. count 0 (items may be null) gives an empty container.
     var(int kind, int count, const var* const* items);
-    var(int kind, std::initializer_list<var> items);
-    explicit var(var_object* o); // takes a handle on o (may be null)
+    var(int kind, std::initializer_list<var> items); // as above, from a braced list of values
+    explicit var(var_object* o); // takes a handle on o (may be null): for the framework's insides
 
-    var(const var& v);
-    var(var&& v) noexcept : obj(v.obj) { v.obj = nullptr; }
-    var& operator=(const var& v);
-    var& operator=(var&& v) noexcept;
-    ~var() { if (obj) release(obj); }   // a moved-from or empty handle costs no call
+    var(const var& v);                                       // shares v's object
+    var(var&& v) noexcept : obj(v.obj) { v.obj = nullptr; }  // takes v's object; v becomes none
+    var& operator=(const var& v);                            // shares v's object, lets go of its own
+    var& operator=(var&& v) noexcept;                        // takes v's object, lets go of its own
+    ~var() { if (obj) release(obj); }   // lets go; the last handle frees the object
 
     // Element access: list index (truncated, negative counts from the end) or dict key text.
     // A dict adds a missing key with a none value. Failure: error line, scratch value.
     var& operator[](const var& key) const;
-    var& operator[](const char* key) const;
-    var& operator[](const std::string& key) const;
-    var& operator[](int index) const;
+    var& operator[](const char* key) const;        // as operator[](var(key))
+    var& operator[](const std::string& key) const; // as operator[](var(key))
+    var& operator[](int index) const;              // as operator[](var(index))
 
-    int type() const;
+    int type() const; // the kind: VAR_NONE .. VAR_DICT, VAR_INVALID for an iterator
+    // Sets a list element (index as operator[]; out of range: error line, nothing changes) or a
+    // dict key (added when missing).
     void set(const var& key, const var& value) const;
     bool has(const var& key) const; // string: substring; list: some element == key; dict: key
-    bool has(const char* key) const;
-    bool has(const std::string& key) const;
+    bool has(const char* key) const;        // as has(var(key))
+    bool has(const std::string& key) const; // as has(var(key))
+    // Removes a list element (index as operator[]) or a dict key; missing: error line.
     void del(const var& key) const;
-    int len() const;
+    int len() const; // bytes of a string, elements of a list or dict; other kinds: error line, 0
     var slice(int start, int end) const; // string or list; negative bounds count from the end
     var iter() const;                    // a new iterator over a string, list or dict
     bool next(var& out) const;           // on an iterator: element (string: byte as number)
+    // On an iterator: the next key and value (dict: key text; list, string: the index); false at
+    // the end.
     bool next(var& key, var& value) const;
+    // The text: a string's bytes, a number's text (RULES), "" for none, "<list instance at ...>"
+    // for a list or dict.
     std::string str() const;
-    double num() const;
-    explicit operator bool() const;
+    double num() const; // a number; a string's leading number as atof reads it; else 0
+    explicit operator bool() const; // nonzero number, non-empty string, list or dict; none: false
+    // Order: numbers by value, strings bytewise (against the other's str()); lists and dicts by
+    // kind, then by address.
     bool operator<(const var& other) const;
+    // Equal as the left operand's kind sees it: a number to other.num(), a string to other.str(),
+    // lists and dicts only to themselves (same object), none only to none.
     bool operator==(const var& other) const;
-    bool operator!=(const var& other) const { return !(*this == other); }
+    bool operator!=(const var& other) const { return !(*this == other); } // !(a == b)
+    // Number + other.num(); string + other.str(); list + list (a new list). Other kinds: error, none.
     var operator+(const var& other) const;
-    var operator-(const var& other) const;
-    var operator*(const var& other) const;
-    var operator/(const var& other) const;
-    var copy() const;
-    void append(const var& v) const; // list only; else "UnsupportedError"
+    var operator-(const var& other) const; // numbers only: number - other.num()
+    var operator*(const var& other) const; // numbers only: number * other.num()
+    var operator/(const var& other) const; // numbers only: number / other.num() (IEEE: 1/0 is inf)
+    var copy() const; // a new object of the same value; a list's or dict's elements are shared
+    void append(const var& v) const; // list only (shares v); other kinds: an UnsupportedError line
 
-    var_object* get() const; // the object, or the shared none object for an empty handle
+    var_object* get() const; // the object, or the shared none object: for the framework's insides
 
 private:
     static void release(var_object* o); // one handle less on o; the last one deletes it
 };
-
 
 // num() with a verdict, for readers of outside data such as the asset catalogue: *out (when
 // given) gets v.num(), and the result says whether that is the number the value holds: true for
