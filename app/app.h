@@ -110,7 +110,6 @@ enum { GAME_QUIT_FAILED = 2 };   // Game::quit when the window is lost: the loop
 extern std::map<int32_t, State *> &state_registry;  // id -> state; a lookup of a new id adds null
 extern uint8_t keys[512];                          // keys[KEY_*] is 1 while that key is held
 
-State *current_state(Game *game);         // registry entry of game->state (may be null)
 void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
 // Defined by the program, not here: fills state_registry with its states. Start-up calls it first,
 // before anything else starts (no window, no fonts yet), and later makes STATE_MENU current: a

@@ -9,6 +9,7 @@
 
 // SDL, files, video, sound caches, music; register_states() first, then STATE_MENU becomes current.
 void game_init(Game *game);
+State *current_state(Game *game);         // registry entry of game->state (may be null)
 // The name a program gets when it names none: the last element of argv0 (either slash), without a
 // trailing ".exe"; "glitz" when argv0 is null or that element is empty, "." or "..", or longer
 // than PROGRAM_NAME_MAX bytes. SDL_main hands it its argv[0].

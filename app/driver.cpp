@@ -12,7 +12,7 @@
 #include "app/platform.h"
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"
-#include "gui/clipboard.h"
+#include "app/clipboard_internal.h"
 #include "sound/sound_layer.h"
 #include "util/log.h"
 

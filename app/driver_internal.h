@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // driver_internal.h - the platform layer over SDL 1.2: window and OpenGL context, input translation.
-// The framework and its tests include it; a program sees the record in app/driver.h. Not installed.
+// The framework and its tests include it; programs see only app/driver.h. Not installed.
 //
 //   driver_init();            // SDL, joysticks, sound engine
 //   if (!video_reset()) ...;  // (re)open the window, graphics context and font table, fit the view
@@ -10,9 +10,23 @@
 #include <cstdint>
 #include "app/driver.h"
 #include "app/event.h"
+#include "util/zev_var.h"
 
 struct SDL_Surface;
 union SDL_Event;
+
+// The platform record: one instance, created at start-up, freed at shutdown (SDL_main does both).
+struct Driver {
+    int32_t width;       // window size in pixels, 0 until a mode is set
+    int32_t height;      // window height in pixels, 0 until a mode is set
+    float aspect;        // width / height (integer quotient) once a mode is set; 1.0 before
+    const char *name;    // application name; names the per-user directory
+    char title[256];     // window caption
+    int32_t tick_rate;   // ticks per second for the tick timer
+    var data;            // the parsed data.json (app/files.h data_catalogue)
+};
+
+extern Driver *driver;   // null outside driver_init() .. driver_quit()
 
 void driver_init();
 void driver_quit();
@@ -24,8 +38,8 @@ void init_video();
 void view_fit();
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 // One file per flavour of SDL gives the key table, the key details, the display's information and
-// the window's caption: SDL 1.2 itself (app/driver_sdl12.cpp) and emscripten's SDL, whose key
-// values differ (app/driver_web.cpp).
+// the window's caption: SDL 1.2 itself (platform/desktop/driver_sdl12.cpp) and emscripten's SDL, whose key
+// values differ (platform/web/driver_web.cpp).
 int32_t driver_key(int32_t sym);   // SDL key value -> KEY_* code (0 when not in the table)
 // Fills key, sym and unicode of e from a key event (type and modifiers are set already). unicode is
 // the character the key produced, 0 for a key without one. A key-down the platform repeated by

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // driver_keys.h - the keys both SDL flavours name alike (arrows, editing keys, Enter, + and -), as
-// one switch for app/driver_sdl12.cpp and app/driver_web.cpp. Each includes it after its own
+// one switch for platform/desktop/driver_sdl12.cpp and platform/web/driver_web.cpp. Each includes it after its own
 // <SDL.h>, so the same names stand for that SDL's key values. Internal to those two files.
 #pragma once
 #include <SDL.h>

@@ -11,7 +11,7 @@
 #include <ctime>
 #include <string>
 #include "app/app_internal.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/platform.h"
 #include "util/file_open.h"
 #include "util/log.h"

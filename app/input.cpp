@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
-// table is one file per flavour of SDL (app/driver_sdl12.cpp, app/driver_web.cpp).
+// table is one file per flavour of SDL (platform/desktop/driver_sdl12.cpp, platform/web/driver_web.cpp).
 #include "app/driver_internal.h"
 #include "app/platform.h"
 

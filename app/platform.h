@@ -2,9 +2,9 @@
 // platform.h - the pieces of the application shell that differ between platforms.
 //
 // One implementation file per platform, picked by the build (cmake/platform_<name>.cmake):
-// app/platform_linux.cpp for Linux with X11, app/platform_windows.cpp for Windows,
-// app/platform_web.cpp for a browser (emscripten); Linux and the browser share the folder and
-// socket pieces in app/platform_posix.cpp. Callers include this header only and never test which
+// platform/linux/platform_linux.cpp for Linux with X11, platform/windows/platform_windows.cpp for Windows,
+// platform/web/platform_web.cpp for a browser (emscripten); Linux and the browser share the folder and
+// socket pieces in platform/posix/platform_posix.cpp. Callers include this header only and never test which
 // platform they are on.
 //
 //   platform_display_hold();                       // before the window is (re)opened: the attempts
@@ -64,7 +64,7 @@ bool platform_close_chord(int key, int mods);
 // to look for); an absolute path as it is. Nothing needs to exist.
 std::string platform_full_path(const char *path);
 
-// Windows: the program's entry (SDL's WinMain, app/main_windows.cpp) sends stdout and stderr to
+// Windows: the program's entry (SDL's WinMain, platform/windows/main_windows.cpp) sends stdout and stderr to
 // stdout.txt and stderr.txt in the program's folder. Where that folder cannot be written (an
 // install for all users in Program Files, a read-only share) the entry leaves the stream closed;
 // each such stream is reopened as <user_folder>\stdout.txt or stderr.txt, the folder made first.

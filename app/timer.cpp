@@ -3,7 +3,7 @@
 #include "app/app_internal.h"
 
 #include <SDL.h>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 static uint32_t sdl_clock() { return SDL_GetTicks(); }
 static void sdl_sleep(uint32_t ms) { SDL_Delay(ms); }

@@ -22,7 +22,7 @@
 #include <cstring>
 #include <string>
 #include "app/app.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "game/level.h"
 #include "game/random.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"

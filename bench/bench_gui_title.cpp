@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"

@@ -33,18 +33,10 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/ext/json/JSON_parser.cpp PROPERT
 # down when main returns (the page learns the game has ended; atexit work runs).
 add_link_options(-sLEGACY_GL_EMULATION=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
 
-set(GLITZ_TEST_PIECES web)   # tests/test_*_web.cpp are built here
-set(GLITZ_PLATFORM_SOURCES
-  ${CMAKE_SOURCE_DIR}/app/platform_web.cpp
-  ${CMAKE_SOURCE_DIR}/app/platform_posix.cpp
-  ${CMAKE_SOURCE_DIR}/app/driver_web.cpp
-  ${CMAKE_SOURCE_DIR}/gui/clipboard_web.cpp
-  ${CMAKE_SOURCE_DIR}/util/file_open_posix.cpp
-  ${CMAKE_SOURCE_DIR}/ext/stb_image.c
-  ${CMAKE_SOURCE_DIR}/gfx/mipmap_web.cpp
-  ${CMAKE_SOURCE_DIR}/gfx/worker_web.cpp
-  ${CMAKE_SOURCE_DIR}/sound/audio_thread_web.cpp)
-set(GLITZ_ENTRY_SOURCES app/main_web.cpp)
+# platform/posix: files and sockets; web: the page's canvas, clipboard, pause and mipmaps, the
+# mixer on the page's thread, pictures decoded on the main thread, and the game's entry.
+set(GLITZ_PLATFORM_BACKENDS posix web)
+set(GLITZ_BUNDLED_SOURCES ${CMAKE_SOURCE_DIR}/ext/stb_image.c)   # no libstb here: stb_image's code
 # The game's page: the loop sleeps through ASYNCIFY; ./data is packed into glitzfall.data and
 # appears as /data (the page's working folder is /); HTML minifying stays off (Debian's minifier breaks it).
 set(GLITZ_ENTRY_LIBS)
@@ -61,10 +53,6 @@ set(GLITZ_ENTRY_LINK_OPTIONS -sASYNCIFY -sMINIFY_HTML=0
 # test_sound_layer opens the sound device: under node it gets a silent one in place of the
 # browser's (tests/web/node_audio.js), which SDL feeds from its timers while SDL_Delay sleeps
 # through ASYNCIFY, as in the page.
-set(GLITZ_TEST_PROGRAMS test_var test_json test_assets test_files test_files_catalogue test_font
-  test_gfx_catalogue test_gfx_geometry test_gui_layout test_gui_style test_gui_text_input
-  test_gui_widget test_game_rules test_game_states test_sound_engine test_sound_layer
-  test_app_dispatch test_app_timer test_app_input test_clipboard_web test_keys_web)
 set(GLITZ_TEST_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/web/support_web.cpp
   ${CMAKE_SOURCE_DIR}/tests/web/open_watch_web.cpp)
 set(GLITZ_TEST_LINK_OPTIONS_test_sound_layer -sASYNCIFY

@@ -72,18 +72,11 @@ endforeach()
 add_custom_target(glitz_dlls DEPENDS ${_glitz_dll_copies})
 set(GLITZ_PLATFORM_DEPENDS glitz_dlls)
 
-set(GLITZ_TEST_PIECES win32)   # tests/test_*_win32.cpp are built here
 set(GLITZ_TEST_SUPPORT_SOURCES)   # none: test_files, which watches file opening, is not built here
-set(GLITZ_PLATFORM_SOURCES
-  ${CMAKE_SOURCE_DIR}/app/platform_windows.cpp
-  ${CMAKE_SOURCE_DIR}/app/driver_sdl12.cpp
-  ${CMAKE_SOURCE_DIR}/gui/clipboard_win32.cpp
-  ${CMAKE_SOURCE_DIR}/util/file_open_windows.cpp
-  ${CMAKE_SOURCE_DIR}/sound/audio_thread_windows.cpp
-  ${CMAKE_SOURCE_DIR}/gfx/mipmap_glu.cpp
-  ${CMAKE_SOURCE_DIR}/gfx/worker_threads.cpp
-  ${CMAKE_SOURCE_DIR}/ext/stb_image.c)
-set(GLITZ_ENTRY_SOURCES app/main_windows.cpp)
+# platform/desktop: SDL 1.2's window with GLU and threads; windows: the Win32 clipboard, files,
+# sockets and audio thread priority, and the game's entry (SDL's WinMain calls SDL_main).
+set(GLITZ_PLATFORM_BACKENDS desktop windows)
+set(GLITZ_BUNDLED_SOURCES ${CMAKE_SOURCE_DIR}/ext/stb_image.c)   # no libstb here: stb_image's code
 set(GLITZ_ENTRY_LIBS -lmingw32 -lSDLmain -mwindows)
 # The link map names every archive and object that went into the game (for the licence check).
 set(GLITZ_ENTRY_LINK_OPTIONS -Wl,-Map=${CMAKE_BINARY_DIR}/glitzfall.map)

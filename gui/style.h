@@ -4,7 +4,9 @@
 // A Style is one flat record of 32-bit properties. Every property starts STYLE_UNSET; owners write
 // the ones they want into a widget's style_base or into a state's record (normal, hover, focus,
 // focus+hover). Once per painted frame the widget's style_current moves one step toward the record of
-// its state (see Widget::resolve_style and style_approach).
+// its state (Widget::resolve_style): colours by 36 a channel and alphas by 36 per frame, borders,
+// padding, margins and frame sizes by 1, width and height by 1000; images, sounds, clip and
+// alignment switch at once.
 //
 //   w->style_base.bg_color = 0x000000;         // black ...
 //   w->style_hover.bg_color = 0xFFFFFF;        // ... fading to white in 8 frames while hovered
@@ -20,6 +22,7 @@
 // Marks a property as not given (-16777215 as a signed value; no real colour, size or slot uses it).
 constexpr int32_t STYLE_UNSET = (int32_t)0xFF000001u;
 
+// Indices of the four sides in border, padding and margin.
 enum { SIDE_TOP = 0, SIDE_RIGHT = 1, SIDE_BOTTOM = 2, SIDE_LEFT = 3 };
 
 // The look of a widget in one state; every property STYLE_UNSET until written.

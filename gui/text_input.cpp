@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include "gfx/font_internal.h"
-#include "gui/clipboard.h"
+#include "app/clipboard.h"
 #include "util/log.h"
 #include "gfx/gfx_internal.h"
 #include "gui/style_internal.h"

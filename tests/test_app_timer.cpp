@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "app/app_internal.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 namespace {
 

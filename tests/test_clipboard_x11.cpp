@@ -19,7 +19,7 @@
 #include "app/driver_internal.h"
 #include "app/event.h"
 #include "gfx/gfx_internal.h"
-#include "gui/clipboard.h"
+#include "app/clipboard_internal.h"
 #include "gui/text_input.h"
 #include "test_display_support.h"
 

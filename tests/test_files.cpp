@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 #include "app/app_internal.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files_internal.h"
 #include "app/platform.h"
 #include "gfx/gfx_internal.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <unistd.h>
 #include <sys/stat.h>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "gfx/font_internal.h"
 #include "gfx/gfx_internal.h"

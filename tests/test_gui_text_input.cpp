@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Zlib
 // TextInput: every key, mouse placement and drag, wheel, filtering, length limit, history, password,
 // multi-line movement, scrolling and the painted selection and caret. Glyphs are 10 wide, lines 12.
-// And the Latin-1 / UTF-8 border every platform's paste goes through (gui/clipboard_text.h).
+// And the Latin-1 / UTF-8 border every platform's paste goes through (app/clipboard_text.h).
 #include "test_gui_support.h"
-#include "gui/clipboard.h"
-#include "gui/clipboard_text.h"
+#include "app/clipboard.h"
+#include "app/clipboard_text.h"
 #include "gui/text_input.h"
 #include "gfx/gfx_internal.h"
 

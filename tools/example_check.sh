@@ -48,7 +48,8 @@ for doc in README.md catalogue.md states.md sound.md fonts.md glossary.md api/in
 done
 for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h \
     app/app_internal.h app/driver_internal.h app/files_internal.h app/platform.h \
-    gfx/gfx_internal.h gfx/font_internal.h gui/style_internal.h util/zev_var_object.h; do
+    app/clipboard_internal.h gfx/gfx_internal.h gfx/font_internal.h gui/style_internal.h \
+    util/zev_var_object.h; do
   [[ ! -e $inc/$internal ]] || { echo "internal header $internal is installed" >&2; exit 1; }
 done
 

@@ -30,7 +30,8 @@
 //                        KEY_A, MOD_CTRL]
 //     app/files.h        the data folder and its catalogue, the per-user folder [data_dir_set,
 //                        data_catalogue, user_dir]
-//     app/driver.h       the window's record, pictures decoded ahead [driver, video_decode_ahead]
+//     app/clipboard.h    the system clipboard [clipboard_get, clipboard_set]
+//     app/driver.h       pictures decoded while the window opens [video_decode_ahead]
 //     util/log.h         information lines a quiet run leaves out [glitz_info, glitz_set_quiet]
 //     util/zev_var.h     var: none, number, string, list or dict, counted [var, VAR_DICT]
 //     util/zev_json.h    JSON text to a var [json_parse]
@@ -41,7 +42,6 @@
 //     gui/widget.h       widgets [Container, Table, Box, Label, Widget::on_click]
 //     gui/style.h        how a widget looks in each state [Style, STYLE_UNSET]
 //     gui/text_input.h   the text field [TextInput]
-//     gui/clipboard.h    the system clipboard [clipboard_get, clipboard_set]
 //     sound/sound.h      samples and looped music [sound_load, sound_play, stream_open, stream_play]
 //
 // RULES THAT HOLD EVERYWHERE
@@ -57,9 +57,10 @@
 // value type's objects, the sound engine) are not, and may change between versions.
 #pragma once
 #include "app/app.h"          // program settings, states, the frame loop's entry
-#include "app/driver.h"       // the window's record
+#include "app/driver.h"       // pictures decoded ahead
 #include "app/event.h"        // Event, key codes and modifiers
 #include "app/files.h"        // the data folder, its catalogue, the per-user folder
+#include "app/clipboard.h"    // the system clipboard
 #include "util/log.h"         // information lines and the quiet switch
 #include "util/zev_var.h"     // var: numbers, strings, lists and dicts
 #include "util/zev_json.h"    // JSON text to a var
@@ -69,5 +70,4 @@
 #include "gui/widget.h"       // widgets, containers, tables, boxes, labels
 #include "gui/style.h"        // widget styles
 #include "gui/text_input.h"   // the text field
-#include "gui/clipboard.h"    // the system clipboard
 #include "sound/sound.h"      // samples and music

@@ -13,7 +13,7 @@ int s_repeat_delay, s_repeat_interval;   // as the program last asked SDL_Enable
 extern "C" void SDL_SetModState(SDL_Keymod mod) { EM_ASM({ SDL.modState = $0; }, (int)mod); }
 
 // Emscripten's SDL_EnableKeyRepeat does nothing (the browser repeats held keys itself, and the
-// game's driver drops those repeats: app/driver_web.cpp). Here it keeps what it was asked, with
+// game's driver drops those repeats: platform/web/driver_web.cpp). Here it keeps what it was asked, with
 // SDL 1.2's check, so that a test can read back what the program asked for.
 extern "C" int SDL_EnableKeyRepeat(int delay, int interval) {
     if (delay < 0 || interval < 0) return -1;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // main_linux.cpp - the process entry on Linux: a thin main that hands over to the game's own entry
-// function, SDL_main (app/app.h). (On Windows SDL's own entry does this: app/main_windows.cpp.)
+// function, SDL_main (app/app.h). (On Windows SDL's own entry does this: platform/windows/main_windows.cpp.)
 //
 // The program in the build tree reads its data from "./data" in the working folder. The installed
 // program is built from this file with GLITZ_INSTALLED_DATA, its data folder relative to the folder

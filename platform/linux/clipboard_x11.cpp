@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Zlib
-// clipboard_x11.cpp - the clipboard (gui/clipboard.h) as the CLIPBOARD selection of SDL's X11
+// clipboard_x11.cpp - the clipboard (app/clipboard.h) as the CLIPBOARD selection of SDL's X11
 // window, or an in-process stand-in when there is none.
 //
 // Owning: clipboard_set stores the text and makes SDL's window the selection owner. Other programs
@@ -8,8 +8,8 @@
 // SDL pumps its events (the main loop's polling), so the game answers without any extra call.
 // Asking: clipboard_get sends ConvertSelection and waits a bounded time for the SelectionNotify.
 // Our text is Latin-1; UTF8_STRING carries UTF-8 both ways and is converted at the border.
-#include "gui/clipboard.h"
-#include "gui/clipboard_text.h"
+#include "app/clipboard_internal.h"
+#include "app/clipboard_text.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>
 #include <X11/Xatom.h>

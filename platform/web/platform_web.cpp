@@ -3,14 +3,12 @@
 // the page's own file system (in memory, gone with the page): the data packed with the game in
 // /data, the per-user folder under /home/web_user, emscripten's home for the page's user. The page
 // may put a settings.dat there before the game starts (Module.preRun); the game only reads it.
-// The folders and sockets are in app/platform_posix.cpp.
+// The folders and sockets are in platform/posix/platform_posix.cpp.
 // The page pauses the frame loop by setting Module.glitzPaused (platform_frame_hold).
-// The page may also ask how often the sound engine has mixed (Module._glitz_audio_callbacks()).
 #include "app/platform.h"
 
 #include <SDL.h>
 #include <emscripten.h>
-#include "sound/sound_layer.h"
 
 namespace {
 const uint32_t kPausePollMs = 100;   // how soon a resumed page sees its game move again
@@ -31,12 +29,6 @@ bool platform_frame_hold() {
         SDL_Delay(kPausePollMs);
     }
     return held;
-}
-
-// Audio callbacks so far, -1 without a sound device (before start-up, after shutdown, no audio).
-extern "C" EMSCRIPTEN_KEEPALIVE double glitz_audio_callbacks() {
-    if (!sound_layer || !sound_layer->engine) return -1;
-    return (double)sound_layer->engine->callbacks();
 }
 
 // The browser owns the keys that close its tab or window; the page never closes itself.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Zlib
 // clipboard.cpp - the part of the clipboard every platform compiles: the Latin-1 / UTF-8 border.
 // The system clipboard itself is one file per platform (clipboard_x11.cpp, clipboard_win32.cpp).
-#include "gui/clipboard_text.h"
+#include "app/clipboard_text.h"
 
 #include <cstdint>
 

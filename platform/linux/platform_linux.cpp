@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // platform_linux.cpp - the platform pieces for Linux with an X11 display (app/platform.h); the
-// folders and sockets are in app/platform_posix.cpp.
+// folders and sockets are in platform/posix/platform_posix.cpp.
 #include "app/platform.h"
 
 #include <X11/Xlib.h>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Zlib
-// clipboard.h - the system clipboard as plain 8-bit text (Latin-1, like the fonts and the field).
+// clipboard_internal.h - the clipboard's platform files and the calls the window's owner makes
+// around a video reset (app/driver.cpp). The framework, its platform files and its tests include
+// it; programs use app/clipboard.h, and it is not installed.
 //
-//   clipboard_set("hello");                 // we own the CLIPBOARD selection now
-//   std::string s = clipboard_get();        // whoever owns it; "" when nobody answers in time
 //   clipboard_window_closing();             // before the window is re-created ...
 //   clipboard_window_changed();             // ... and after: a copy survives
 //
 // Each platform has its own file (the build compiles one):
-// - X11 (gui/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
+// - X11 (platform/linux/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
 //   of the window. clipboard_set takes ownership and other programs' requests (TARGETS,
 //   UTF8_STRING, STRING) are answered from inside SDL's event pumping (an SDL event filter
 //   installed by clipboard_set), so the main loop needs no extra call as long as it keeps polling
@@ -17,23 +17,15 @@
 //   STRING; text that comes in as UTF-8 is turned into Latin-1, one '?' for each character outside
 //   it (and for each byte that is not well-formed UTF-8). Without X11 (no window, or the dummy
 //   video driver) an in-process clipboard stands in.
-// - Windows (gui/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
+// - Windows (platform/windows/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
 //   by Windows from and to the system's 8-bit code page; with or without a window, no waiting.
 //   A text is cut at its first zero byte there; clipboard_window_closing, clipboard_window_changed and
 //   clipboard_handle_event have nothing to do.
-// - A browser (gui/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
+// - A browser (platform/web/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
 //   the browser allows it, and what the user pastes into the page comes back (details there).
 #pragma once
-#include <string>
+#include "app/clipboard.h"
 
-// The longest wait for another program's answer (X11), and the most bytes of text taken or given.
-enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };
-
-// The clipboard's text, Latin-1 (characters outside it as '?'); "" when it holds no text or nobody
-// answers in time.
-std::string clipboard_get();
-// Puts text on the clipboard (ours until another program copies).
-void clipboard_set(const std::string &text);
 // The window is about to be re-created (app/driver.cpp video_reset): notes whether the selection is
 // still ours. Another program's copy reaches us as an event of the old window, which is lost with
 // it when no event loop pass came in between; the program may even have quit since, leaving no owner.

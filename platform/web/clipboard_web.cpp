@@ -6,12 +6,12 @@
 // own, Module.glitzClipboard: clipboard_set puts our text there and offers it to the system
 // clipboard; each paste puts the system's text there; clipboard_get reads it back. Where the
 // browser refuses, copy and paste still work inside the page. Text is UTF-8 on the JavaScript side
-// and Latin-1 on ours (gui/clipboard_text.h), at most CLIPBOARD_MAX bytes.
-#include "gui/clipboard.h"
+// and Latin-1 on ours (app/clipboard_text.h), at most CLIPBOARD_MAX bytes.
+#include "app/clipboard_internal.h"
 
 #include <emscripten.h>
 #include <cstdlib>
-#include "gui/clipboard_text.h"
+#include "app/clipboard_text.h"
 
 // Installs the paste listener once per page.
 EM_JS(void, clip_js_listen, (), {
