@@ -117,6 +117,12 @@ void change_state(Game *game, int32_t id); // leave() the current, state = id, e
 // and fills program_settings.
 void register_states(Game *game);
 
+// Dispatches one input event as the frame loop does with the platform's: the chords (Ctrl, Alt or
+// Meta + Q quits, + F makes a video reset), keys[] for key events, mouse positions from window
+// pixels (win_pos, win_rel) to canvas units (pos, rel), then the current state's event(). A
+// program may call it to play scripted input, e.g. an event_make(EV_KEYDOWN) with its key set.
+void game_event(Game *game, Event e);
+
 // What a program says about itself. Start-up reads it once, right after register_states(), so a
 // program fills it in main() before calling SDL_main, or in its register_states(). The texts are
 // not copied: they must live for the whole run (string literals do). A program that sets nothing

@@ -17,7 +17,6 @@ enum { PROGRAM_NAME_MAX = 64 };
 std::string program_name_from(const char *argv0);
 void program_argv0_set(const char *argv0);   // SDL_main; game_init without it uses "glitz"
 void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
-void game_event(Game *game, Event e);
 void game_shutdown(Game *game);
 
 // Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame

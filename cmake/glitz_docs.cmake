@@ -7,7 +7,8 @@ find_program(AWK NAMES gawk mawk awk)
 option(GLITZ_DOCS "Build the API reference with Doxygen" ${DOXYGEN_FOUND})
 
 set(GLITZ_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/glitz)
-install(FILES docs/README.md docs/states.md docs/catalogue.md docs/sound.md docs/fonts.md docs/glossary.md
+install(FILES docs/README.md docs/states.md docs/catalogue.md docs/sound.md docs/fonts.md
+  docs/examples.md docs/example_sprite.png docs/example_catch.png docs/glossary.md
   DESTINATION ${GLITZ_DOC_DIR} COMPONENT dev)
 
 if(GLITZ_DOCS)

@@ -70,7 +70,7 @@ step() { # what, command...
   say "$what: $((SECONDS - t)) s"
 }
 linux_build() {   # (run where errexit is off: each command chained)
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLITZ_TESTS=OFF -DGLITZ_DOCS=OFF &&
+  cmake --preset game &&
     cmake --build build -j "$(nproc)" && rm -f build/glitzfall_*.deb && (cd build && cpack -G DEB)
 }
 step "Linux game and Debian package" linux_build

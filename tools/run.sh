@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh --game
 if [[ ! -e build/CMakeCache.txt ]]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLITZ_TESTS=OFF -DGLITZ_DOCS=OFF >/dev/null
+  cmake --preset game >/dev/null
 fi
 cmake --build build -j "$(nproc)" --target glitzfall
 cd build && exec ./glitzfall "$@"

@@ -52,20 +52,19 @@ setup_args=()
 [[ $web -eq 1 ]] || setup_args+=(--no-web)
 bash tools/setup.sh "${setup_args[@]}" || { echo "setup failed" >&2; exit 1; }
 
-build() { # dir, extra cmake args...
-  local dir=$1; shift
-  cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-    cmake --build "$ROOT/$dir" -j "$JOBS" 2>&1 | grep -E 'warning|error|Error' ; return "${PIPESTATUS[0]}"
+build() { # preset of CMakePresets.json
+  cmake --preset "$1" >/dev/null &&
+    cmake --build --preset "$1" -j "$JOBS" 2>&1 | grep -E 'warning|error|Error' ; return "${PIPESTATUS[0]}"
 }
 
 if [[ $REPEAT_DIR == build ]]; then
   echo "== build (plain)"
-  # A folder tools/run.sh made has the tests and the reference off: switch them on again.
-  build build -DGLITZ_TESTS=ON -DGLITZ_BENCH=ON -DGLITZ_DOCS=ON || { echo "build failed" >&2; exit 1; }
+  # A folder tools/run.sh made has the tests and the reference off: the preset switches them on again.
+  build plain || { echo "build failed" >&2; exit 1; }
 fi
 if [[ $REPEAT -eq 0 || $REPEAT_DIR == build-asan ]]; then
   echo "== build (sanitizers)"
-  build build-asan -DGLITZ_SANITIZE=ON -DGLITZ_BENCH=OFF -DGLITZ_DOCS=OFF || { echo "sanitizer build failed" >&2; exit 1; }
+  build sanitize || { echo "sanitizer build failed" >&2; exit 1; }
 fi
 
 # The Windows build (the libraries from Debian's sources, cached outside the tree; the game, the

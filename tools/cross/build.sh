@@ -18,10 +18,10 @@ ROOT=$PWD
 TARGET=${1:-}
 JOBS=${JOBS:-$(nproc)}
 
+# The folder, toolchain and build type are the preset's (CMakePresets.json); this adds the libraries.
 case $TARGET in
-  windows) DIR=build-win; TOOLCHAIN=cmake/toolchain-mingw64.cmake; TYPE=RelWithDebInfo ;;
-  # Release: the download is what a player waits for (RelWithDebInfo's DWARF would be half of it).
-  web) DIR=build-web; TOOLCHAIN=cmake/toolchain-web.cmake; TYPE=Release
+  windows) DIR=build-win ;;
+  web) DIR=build-web
        export NODE_PATH=${NODE_PATH:-/usr/share/nodejs} ;;   # Debian's emscripten needs Debian's modules
   *) echo "usage: tools/cross/build.sh windows|web [targets...]" >&2; exit 2 ;;
 esac
@@ -32,7 +32,7 @@ prefixes=$(paste -sd';' "$cache/prefixes")
 sources=$(paste -sd';' "$cache/sources")
 
 if [[ ! -e build/CMakeCache.txt ]]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --preset game >/dev/null
 fi
 cmake --build build -j "$JOBS" --target glitz_assets >/dev/null
 
@@ -42,9 +42,8 @@ if [[ -e $DIR/CMakeCache.txt && $(cat "$DIR/.cross-prefixes" 2>/dev/null) != "$p
   rm -f "$DIR/CMakeCache.txt"
 fi
 mkdir -p "$DIR" && echo "$prefixes" >"$DIR/.cross-prefixes"
-cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=$TYPE -DCMAKE_TOOLCHAIN_FILE="$ROOT/$TOOLCHAIN" \
-  -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_CROSS_SOURCES="$sources" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" \
-  -DGLITZ_BENCH=OFF >/dev/null
+cmake --preset "$TARGET" \
+  -DGLITZ_CROSS_PREFIXES="$prefixes" -DGLITZ_CROSS_SOURCES="$sources" -DGLITZ_HOST_ASSETS="$ROOT/build/tools/glitz_assets" >/dev/null
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
 cmake --build "$DIR" -j "$JOBS" "${targets[@]}" 2>&1 | { grep -E 'warning|error|Error' || true; }
