@@ -52,7 +52,7 @@ float font_width(int32_t font, const char *text);
 float font_height(int32_t font, const char *text, float width);
 // Draws text with its first line's top-left at x, y, lines one line height apart. width 0: no
 // wrapping (lines break only at a newline), each line starts at x and align is ignored. width nonzero:
-// wrapped as font_lines, each line placed inside x .. x + width by align: -1 left, 0 centred,
+// wrapped as font_lines, each line placed between x and x + width by align: -1 left, 0 centred,
 // 1 right.
 void font_draw(int32_t font, const char *text, float x, float y, float width, int32_t align);
 // Draws text as one line from x, y: no censoring, no wrapping, every byte a glyph (even a newline).

@@ -12,7 +12,9 @@
 // behind these calls is rebuilt by every video reset, which voids every slot number handed out
 // before: look textures and images up again by name in State::enter(), which runs after a reset.
 //
-// All colours are premultiplied by alpha (blend ONE, ONE_MINUS_SRC_ALPHA).
+// The drawing calls take rectangles as x, y, w, h in canvas units, moved by the live gfx_translate
+// calls; images and glyphs are tinted by the current colour (gfx_color). Blending is premultiplied
+// (ONE, ONE_MINUS_SRC_ALPHA).
 //
 // Every drawing call is a harmless no-op without a context (no window) and for slot numbers out
 // of range or missing (slot 0, an image whose texture entry is missing). Images on a texture whose
@@ -58,9 +60,6 @@ struct GfxPoint {
 // converted already (Event::pos); this serves a program reading SDL itself. Without a context the
 // values come back unchanged.
 GfxPoint gfx_unproject(float px, float py, float dx, float dy);
-
-// Drawing. Rectangles are x, y, w, h in canvas units, moved by the live gfx_translate calls.
-// Images are drawn tinted by the current colour (gfx_color).
 
 // Image `img` with its untrimmed frame stretched to x, y, w, h; w or h 0 takes the frame's own.
 void gfx_draw_img(int32_t img, float x, float y, float w, float h);

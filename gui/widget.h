@@ -59,8 +59,8 @@ struct Widget {
     Style style_hover;          // while the pointer is over it
     Style style_focus;          // while focused
     Style style_focus_hover;    // while focused and under the pointer
-    int32_t hovered = 0;        // nonzero while under the pointer (EV_HOVER .. EV_UNHOVER)
-    int32_t focused = 0;        // nonzero while focused (EV_FOCUS .. EV_BLUR)
+    int32_t hovered = 0;        // nonzero while under the pointer (from EV_HOVER to EV_UNHOVER)
+    int32_t focused = 0;        // nonzero while focused (from EV_FOCUS to EV_BLUR)
     int32_t state = WIDGET_NORMAL;   // WIDGET_*, from hovered and focused
     int32_t hidden = 0;         // nonzero: ignored by pointer hit tests (still painted)
     int32_t col = 0;            // cell in a Table: column, set by add_cell

@@ -72,7 +72,7 @@ public:
     var& operator[](const std::string& key) const; // as operator[](var(key))
     var& operator[](int index) const;              // as operator[](var(index))
 
-    int type() const; // the kind: VAR_NONE .. VAR_DICT, VAR_INVALID for an iterator
+    int type() const; // the kind: VAR_NONE to VAR_DICT, VAR_INVALID for an iterator
     // Sets a list element (index as operator[]; out of range: error line, nothing changes) or a
     // dict key (added when missing).
     void set(const var& key, const var& value) const;
