@@ -305,6 +305,10 @@ TEST(Assets, CheckerOptions) {
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_TRUE(r.lines.empty()) << bad << "\n" << r.all();
     }
+    // A short option is an option too, not a data folder named "-x".
+    Output dash = run(CHECKER + " -x");
+    EXPECT_EQ(dash.status, 2) << dash.all();
+    EXPECT_TRUE(dash.lines.empty()) << dash.all();
     // A name may be needed as a sample and as a stream (one form), and as the kind it is.
     Output r = run(CHECKER + " --need music:sample --need music:stream --need font.png:texture " + DATA);
     EXPECT_EQ(r.status, 0) << r.all();
