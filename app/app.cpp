@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: Zlib
 // app.cpp - the application record's start-up and shutdown, the states registry and the dispatcher.
-#include "app/app.h"
+#include "app/app_internal.h"
 
 #include <SDL.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include "app/driver.h"
-#include "app/files.h"
+#include "app/driver_internal.h"
+#include "app/files_internal.h"
 #include "app/platform.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "sound/sound.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
+#include "sound/sound_layer.h"
 #include "util/log.h"
 
 // Never destroyed: the states stay allocated (and reachable) until the process ends.

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: Zlib
-// app.h - the application record, its states and the frame loop's tick timer.
+// app.h - the application record, its states (screens) and the program's entry.
 //
-//   program_settings.name = "MyGame";  // optional, before SDL_main or in register_states()
-//   Game game{};                  // one record for the whole run (SDL_main owns it)
-//   game_init(&game);             // SDL, files, video, sound caches, music; Menu becomes current
-//   while (!game.quit) {          // one frame per pass (app/loop.cpp)
-//       Event e; while (driver_poll(e)) game_event(&game, e);
-//       for (int n = ticks_due(); n > 0; n--) if (State *s = current_state(&game)) s->update();
-//       ... clear, current_state(&game)->paint(), frame_present()
+//   class Title : public State { void paint() override { gfx_view(); ... } };
+//   void register_states(Game *game) { state_registry[STATE_MENU] = new Title; }  // first screen
+//   int main(int argc, char **argv) {
+//       program_settings.title = "My game";      // optional: caption, folder name, music
+//       return SDL_main(argc, argv);             // start-up, frame loop, shutdown
 //   }
-//   game_shutdown(&game);
+//
+// SDL_main runs one frame per pass: the queued input goes to the current state's event(), then
+// update() once per due tick (60 per second), then the screen is cleared to black and paint()
+// draws the frame. The chords Ctrl+Q (quit) and Ctrl+F (window or full screen) are handled before
+// the state sees them. The states are the program's: the framework never frees them.
 //
 // Game and Settings are plain records whose byte images are the per-user files state.dat and
 // settings.dat (little-endian): their layouts are fixed and checked below.
@@ -29,12 +31,16 @@ struct Object {
     int32_t active;   // nonzero while the slot is in use
     int32_t player;   // nonzero: the player's figure, steered by the arrow keys
     int32_t ball;     // nonzero: a falling ball
-    float x, y;
-    float w, h;
-    float vx, vy;     // units per tick
+    float x;          // left edge
+    float y;          // top edge
+    float w;          // width
+    float h;          // height
+    float vx;         // horizontal speed, units per tick
+    float vy;         // vertical speed, units per tick, positive downwards
     int32_t img;      // image slot (gfx_img_load), 0 = not drawn
 };
 
+// The play field of Glitz Fall, part of the application record.
 struct Level {
     int32_t reserved;               // 0, never read
     int32_t ticks;                  // ticks since the last reset
@@ -54,8 +60,8 @@ struct Settings {
     char ident[128];        // zero-terminated
     int32_t music_volume;   // percent
     int32_t sound_volume;   // percent
-    char ident_tag[64];     // "g:" + ident, rebuilt at every start
-    char stamp[64];         // "time|<seconds>", made at start when empty
+    char ident_tag[64];     // g: and the ident, rebuilt at every start (zero-terminated)
+    char stamp[64];         // time| and the seconds at the first start, made when empty
     int32_t reserved_mode;  // -1 by default, never read
     int32_t screen_mode;    // 1 or -1, flipped by the screen chord
 };
@@ -64,9 +70,9 @@ struct Settings {
 struct Game {
     int32_t version;        // 1 after start-up; state.dat is used only when it holds 1
     int32_t state;          // id of the current state (1..4)
-    int32_t reserved[2];
+    int32_t reserved[2];    // 0, never read
     Level level;            // the play field
-    Settings settings;
+    Settings settings;      // volumes and modes (settings.dat)
     int32_t quit;           // nonzero ends the frame loop after the current frame; GAME_QUIT_FAILED
                             // ends it at once (no window: nothing may draw) with exit status 1
     int32_t reactivate;     // nonzero: the next activation redoes the video set-up once
@@ -84,61 +90,53 @@ static_assert(offsetof(Game, level) == 16 && offsetof(Game, settings) == 10268 &
 // A screen of the application. Every operation does nothing unless a state overrides it.
 class State {
 public:
-    virtual void enter() {}          // became current; again after a video reset or reactivation
+    // Became current; again after every video reset (Ctrl+F, or a reactivated window), which voids
+    // the texture, image and font numbers: load them here, not in the constructor.
+    virtual void enter() {}
     virtual void leave() {}          // stops being current; once more at shutdown
-    virtual void paint() {}          // once per frame after the clear
+    virtual void paint() {}          // once per frame after the clear; call gfx_view() first
+    // Every input event (app/event.h), mouse positions in canvas units. Hand it on to a root
+    // Container with root.on_event(&e) for the widgets.
     virtual void event(Event e) { (void)e; }
-    virtual void update() {}         // once per tick
-    virtual ~State() {}
+    virtual void update() {}         // once per tick (60 per second): move things here
+    virtual ~State() {}              // the framework deletes no state
 };
 
+// State ids (Game::state, keys of state_registry). The framework makes STATE_MENU current after
+// start-up; the others are names the game gives its screens, free for any program.
 enum { STATE_TEST = 1, STATE_MENU = 2, STATE_PLAY = 3, STATE_FAIL = 4 };
-enum { GAME_QUIT_FAILED = 2 };   // Game::quit when the window is lost: stop through game_shutdown
+enum { GAME_QUIT_FAILED = 2 };   // Game::quit when the window is lost: the loop stops at once, exit status 1
 
 extern std::map<int32_t, State *> &state_registry;  // id -> state; a lookup of a new id adds null
-extern uint8_t keys[512];                          // 1 while the key code is held (game_event)
+extern uint8_t keys[512];                          // keys[KEY_*] is 1 while that key is held
 
-State *current_state(Game *game);         // registry entry of game->state (may be null)
 void change_state(Game *game, int32_t id); // leave() the current, state = id, enter() the new one
-// Defined by the program, not here: fills state_registry with its states. game_init calls it first,
-// before anything else starts, and later makes STATE_MENU current: a program's first screen goes
-// under that id. The game registers Test 1, Menu 2, Play 3, Fail 4, and fills program_settings.
+// Defined by the program, not here: fills state_registry with its states. Start-up calls it first,
+// before anything else starts (no window, no fonts yet), and later makes STATE_MENU current: a
+// program's first screen goes under that id. The game registers Test 1, Menu 2, Play 3, Fail 4,
+// and fills program_settings.
 void register_states(Game *game);
-void game_init(Game *game);
 
-// What a program says about itself. game_init reads it once, right after register_states(), so a
+// Dispatches one input event as the frame loop does with the platform's: the chords (Ctrl, Alt or
+// Meta + Q quits, + F makes a video reset), keys[] for key events, mouse positions from window
+// pixels (win_pos, win_rel) to canvas units (pos, rel), then the current state's event(). A
+// program may call it to play scripted input, e.g. an event_make(EV_KEYDOWN) with its key set.
+void game_event(Game *game, Event e);
+
+// What a program says about itself. Start-up reads it once, right after register_states(), so a
 // program fills it in main() before calling SDL_main, or in its register_states(). The texts are
 // not copied: they must live for the whole run (string literals do). A program that sets nothing
 // gets its executable's name for the folder and the caption, and no music.
 struct ProgramSettings {
     const char *name = nullptr;   // names the per-user folder (app/files.h user_dir); null or empty:
-                                  // the executable's name (program_name_from)
+                                  // the executable's name without ".exe"
     const char *title = nullptr;  // the window caption; null or empty: the name
     const char *music = nullptr;  // catalogue name of the stream looped from start-up at the
                                   // settings' music_volume; null or empty: no music, no message
 };
-extern ProgramSettings program_settings;
-
-// The name a program gets when it names none: the last element of argv0 (either slash), without a
-// trailing ".exe"; "glitz" when argv0 is null or that element is empty, "." or "..", or longer
-// than PROGRAM_NAME_MAX bytes. SDL_main hands it its argv[0].
-enum { PROGRAM_NAME_MAX = 64 };
-std::string program_name_from(const char *argv0);
-void program_argv0_set(const char *argv0);   // SDL_main; game_init without it uses "glitz"
-void game_files_read(Game *game);         // state.dat and settings.dat with their defaults (files.cpp)
-void game_event(Game *game, Event e);
-void game_shutdown(Game *game);
+extern ProgramSettings program_settings;   // read once at start-up
 
 // The program: start-up, frame loop, shutdown; returns 0, or 1 when it stopped for want of a window.
 // C linkage: on Windows SDL's process entry (libSDLmain, written in C) calls it.
 extern "C" int SDL_main(int argc, char **argv);
 
-// Tick timer. ticks_due() sleeps until the next tick is due and returns how many ticks this frame
-// runs (1..8); the tick rate is driver->tick_rate (60 when there is no driver or no rate).
-// tick_length(ms, k) is the whole length of tick k for a nominal length ms (17, 16, 17, 16, 16, ...).
-int32_t ticks_due();
-int32_t tick_length(float ms, int32_t k);
-extern uint32_t (*tick_clock)();           // millisecond clock; SDL_GetTicks by default
-extern void (*tick_sleep)(uint32_t ms);    // sleep; SDL_Delay by default
-extern void (*frame_present)();            // shows the painted frame; SDL_GL_SwapBuffers by default
-void ticks_restart();                      // forget the timer's state (tests; a paused page)

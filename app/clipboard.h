@@ -1,44 +1,23 @@
 // SPDX-License-Identifier: Zlib
 // clipboard.h - the system clipboard as plain 8-bit text (Latin-1, like the fonts and the field).
 //
-//   clipboard_set("hello");                 // we own the CLIPBOARD selection now
+//   clipboard_set("hello");                 // ours now: other programs can paste it
 //   std::string s = clipboard_get();        // whoever owns it; "" when nobody answers in time
-//   clipboard_window_closing();             // before the window is re-created ...
-//   clipboard_window_changed();             // ... and after: a copy survives
 //
-// Each platform has its own file (the build compiles one):
-// - X11 (platform/linux/clipboard_x11.cpp, SDL's x11 video driver with a window open): the CLIPBOARD selection
-//   of the window. clipboard_set takes ownership and other programs' requests (TARGETS,
-//   UTF8_STRING, STRING) are answered from inside SDL's event pumping (an SDL event filter
-//   installed by clipboard_set), so the main loop needs no extra call as long as it keeps polling
-//   SDL events. clipboard_get asks the owner and waits at most CLIPBOARD_WAIT_MS in all (an owner
-//   that never answers costs no more); when we own the selection it returns our text at once.
-//   Other programs speak UTF-8: our text goes out as UTF-8 under UTF8_STRING and as Latin-1 under
-//   STRING; text that comes in as UTF-8 is turned into Latin-1, one '?' for each character outside
-//   it (and for each byte that is not well-formed UTF-8). Without X11 (no window, or the dummy
-//   video driver) an in-process clipboard stands in.
-// - Windows (platform/windows/clipboard_win32.cpp): the system clipboard in text format 1 (CF_TEXT), converted
-//   by Windows from and to the system's 8-bit code page; with or without a window, no waiting.
-//   A text is cut at its first zero byte there; clipboard_window_closing, clipboard_window_changed and
-//   clipboard_handle_event have nothing to do.
-// - A browser (platform/web/clipboard_web.cpp): the page keeps the text; it goes to the system clipboard where
-//   the browser allows it, and what the user pastes into the page comes back (details there).
+// On X11 the text is the CLIPBOARD selection of the window, answered while the frame loop polls
+// events and kept across a video reset; other programs' UTF-8 arrives as Latin-1 ('?' for what
+// Latin-1 lacks). On Windows it is the system clipboard in the system's 8-bit code page, cut at a
+// zero byte. In a browser the page keeps it and hands it to the system clipboard where allowed.
+// Without a window (or with SDL's dummy video driver) an in-process clipboard stands in. The
+// TextInput field uses it for Ctrl+C, Ctrl+X and Ctrl+V.
 #pragma once
 #include <string>
 
-enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };
-
+// The clipboard's text, Latin-1 (characters outside it as '?'); "" when it holds no text or nobody
+// answers in time (X11: within CLIPBOARD_WAIT_MS; at most CLIPBOARD_MAX bytes are taken).
 std::string clipboard_get();
+// Puts text on the clipboard (ours until another program copies).
 void clipboard_set(const std::string &text);
-// The window is about to be re-created (app/driver.cpp video_reset): notes whether the selection is
-// still ours. Another program's copy reaches us as an event of the old window, which is lost with
-// it when no event loop pass came in between; the program may even have quit since, leaving no owner.
-void clipboard_window_closing();
-// The window was re-created: the selection we held went with the old window, so the new one takes
-// it again, unless another program took it meanwhile (whether or not that program still runs).
-void clipboard_window_changed();
 
-union SDL_Event;
-// Answers a selection event that SDL handed over as SDL_SYSWMEVENT; 1 when it was one of ours.
-// The filter installed by clipboard_set calls it; a main loop with its own filter may call it too.
-int clipboard_handle_event(const SDL_Event *event);
+// The longest wait for another program's answer (X11), and the most bytes of text taken or given.
+enum { CLIPBOARD_WAIT_MS = 300, CLIPBOARD_MAX = 1 << 20 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // driver.cpp - the platform layer: SDL start and stop, joysticks, the window and its fallbacks.
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -8,12 +8,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/files.h"
+#include "app/files_internal.h"
 #include "app/platform.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "app/clipboard.h"
-#include "sound/sound.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
+#include "app/clipboard_internal.h"
+#include "sound/sound_layer.h"
 #include "util/log.h"
 
 void driver_init() {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // files.cpp - data and per-user directories, the per-user files, data.json and the socket layer.
-#include "app/files.h"
+#include "app/files_internal.h"
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include "app/app.h"
-#include "app/driver.h"
+#include "app/app_internal.h"
+#include "app/driver_internal.h"
 #include "app/platform.h"
 #include "util/file_open.h"
 #include "util/log.h"

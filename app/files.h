@@ -1,28 +1,26 @@
 // SPDX-License-Identifier: Zlib
-// files.h - where the program's files are and how they are read.
+// files.h - where the program's files are: the data folder with its catalogue, and the per-user
+// folder.
 //
 // Assets come from the data directory "./data" (relative to the working directory), or from the
-// folder an installed program names with data_dir_set(), through the catalogue data.json, parsed once by data_catalogue(). state.dat and settings.dat are optional raw
-// images of the application record and its settings in the per-user directory; they are read at
-// start-up when present and never written.
+// folder an installed program names with data_dir_set(), through the catalogue data.json, parsed
+// once by data_catalogue(). state.dat and settings.dat are optional raw images of the application
+// record and its settings in the per-user directory; they are read at start-up when present and
+// never written.
 #pragma once
-#include <cstdint>
-#include <string>
 #include "util/zev_var.h"
 
-struct Settings;
-
-const char *data_dir();        // "./data" or the folder set below; static buffer, valid until the next call
-bool data_dir_set(const char *dir);  // false (nothing changes) for an empty text or one of 512 bytes or more
-const char *user_dir();        // per-user directory (created with its parents); static buffer
-int32_t user_file_read(const char *name, void *buffer, int32_t limit);  // bytes read, 0 for none
-std::string data_json_text();  // whole data.json, empty when missing
-var &data_catalogue();         // the parsed catalogue, parsed on first use; while the file is missing
-                               // or no JSON object it stays none and is read again on the next call,
-                               // with one "unable to read catalogue PATH: CAUSE" line per cause
-var &data_catalogue_ahead();   // data.json read and parsed before data_catalogue() is due, printing
-                               // nothing: the next data_catalogue() takes this parse and prints its
-                               // lines then (the parsed catalogue itself once there is one)
-void settings_tags(Settings &s);
-int32_t net_init();            // 0 on success, -1 on failure
-void net_quit();
+// The data folder: "./data" or the folder set with data_dir_set. A static buffer, valid until the
+// next call.
+const char *data_dir();
+// Makes dir the data folder, before SDL_main starts (it reads the catalogue). False, and nothing
+// changes, for an empty text or one of 512 bytes or more.
+bool data_dir_set(const char *dir);
+// The per-user folder BASE/NAME, created with its parents: BASE is $APPDATA when set, else
+// $XDG_DATA_HOME or ~/.local/share (Windows: the working folder); NAME is the program's name
+// (program_settings.name, app/app.h; "glitz" before start-up). A static buffer, valid until the next call.
+const char *user_dir();
+// The parsed catalogue data.json of the data folder (docs/catalogue.md), parsed on first use and
+// kept for the run; the reference stays valid. While the file is missing or no JSON object it is
+// none and read again on the next call, with one "unable to read catalogue PATH: CAUSE" line per cause.
+var &data_catalogue();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Zlib
 // input.cpp - SDL events to Event records: types, modifiers, mouse, wheel, joysticks. The key
 // table is one file per flavour of SDL (platform/desktop/driver_sdl12.cpp, platform/web/driver_web.cpp).
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/platform.h"
 
 #include <SDL.h>

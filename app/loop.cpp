@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Zlib
 // loop.cpp - the program's entry function and its frame loop.
-#include "app/app.h"
+#include "app/app_internal.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/platform.h"
 
 static void swap_buffers() { SDL_GL_SwapBuffers(); }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: Zlib
 // timer.cpp - the tick timer: how many fixed-length ticks a frame runs, and the sleep before it.
-#include "app/app.h"
+#include "app/app_internal.h"
 
 #include <SDL.h>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 static uint32_t sdl_clock() { return SDL_GetTicks(); }
 static void sdl_sleep(uint32_t ms) { SDL_Delay(ms); }

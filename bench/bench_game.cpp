@@ -22,13 +22,13 @@
 #include <cstring>
 #include <string>
 #include "app/app.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "game/level.h"
 #include "game/random.h"
 #include "game/states.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 
 static double thread_us() {
     timespec t;

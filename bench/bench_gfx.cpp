@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <new>
 #include <string>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 
 static long s_news = 0;
 void *operator new(size_t n) {

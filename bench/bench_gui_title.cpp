@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 #include "gui/widget.h"
 
 static std::string rect(float x, float y, float w, float h) {

@@ -8,7 +8,7 @@ option(GLITZ_DOCS "Build the API reference with Doxygen" ${DOXYGEN_FOUND})
 
 set(GLITZ_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/glitz)
 install(FILES docs/README.md docs/states.md docs/catalogue.md docs/sound.md docs/fonts.md
-  docs/examples.md docs/example_sprite.png docs/example_catch.png
+  docs/examples.md docs/example_sprite.png docs/example_catch.png docs/glossary.md
   DESTINATION ${GLITZ_DOC_DIR} COMPONENT dev)
 
 if(GLITZ_DOCS)
@@ -16,7 +16,7 @@ if(GLITZ_DOCS)
     message(FATAL_ERROR "GLITZ_DOCS needs doxygen and awk (or configure with -DGLITZ_DOCS=OFF)")
   endif()
   set(GLITZ_DOCS_OUT ${CMAKE_BINARY_DIR}/docs)
-  set(_glitz_doc_inputs)
+  set(_glitz_doc_inputs ${CMAKE_CURRENT_SOURCE_DIR}/include/glitz/glitz.h)
   foreach(header ${GLITZ_PUBLIC_HEADERS})
     list(APPEND _glitz_doc_inputs ${CMAKE_CURRENT_SOURCE_DIR}/${header})
   endforeach()

@@ -45,9 +45,7 @@ void GameState::root_add_screen(Widget *w) {
 }
 
 void screen_begin_frame() {
-    if (!gfx) return;   // no window: nothing to clear or project
-    gfx->view_w = 1024;
-    gfx->view_h = 768;
+    if (!gfx_set_view(1024, 768)) return;   // no window: nothing to clear or project
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -3,7 +3,7 @@
 // and the "death" sample on every key press. Only a change_state to 1 reaches it.
 #include "game/states.h"
 #include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"   // the texture preview draws GL names (gfx_draw_tex, Gfx::texs)
 #include "gui/text_input.h"
 #include "sound/sound.h"
 

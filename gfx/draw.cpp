@@ -5,7 +5,7 @@
 // and added to the batch: two triangles, top-left, top-right, bottom-left and bottom-left,
 // top-right, bottom-right (the two triangles of a 4-vertex strip, vertex for vertex, so the
 // pixels are those of a strip). The batch goes out as one glDrawArrays per texture run.
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 
 #include <cmath>
 #include <GL/gl.h>

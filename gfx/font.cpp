@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Zlib
 // font.cpp - the font table, line breaking, measuring, drawing and the caret queries.
-#include "gfx/font.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // gfx.cpp - the graphics context: OpenGL state, texture and image tables filled by catalogue name.
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 
 #include <chrono>
 #include <cstdio>
@@ -55,6 +55,13 @@ void gfx_set_window(int32_t w, int32_t h) {
     if (!gfx) return;
     gfx->win_w = w;
     gfx->win_h = h;
+}
+
+bool gfx_set_view(float w, float h) {
+    if (!gfx) return false;
+    gfx->view_w = w;
+    gfx->view_h = h;
+    return true;
 }
 
 void gfx_destroy() {

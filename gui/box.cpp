@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "gfx/gfx.h"
 #include "gui/widget.h"
+#include "gui/style_internal.h"
 
 Box::Box(Widget *child) {
     if (!child) child = new Widget;   // a box always has its child

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include "gfx/font.h"
 #include "gui/widget.h"
+#include "gfx/gfx_internal.h"
+#include "gui/style_internal.h"
 
 Label::Label(int32_t f, const char *t) : font(f), text(t ? t : "") {}
 

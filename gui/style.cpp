@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // style.cpp - style records, their rules of motion and resolution.
-#include "gui/style.h"
+#include "gui/style_internal.h"
 #include <cmath>
 
 // Motion rule per slot, in record order.

@@ -4,7 +4,9 @@
 // A Style is one flat record of 32-bit properties. Every property starts STYLE_UNSET; owners write
 // the ones they want into a widget's style_base or into a state's record (normal, hover, focus,
 // focus+hover). Once per painted frame the widget's style_current moves one step toward the record of
-// its state (see Widget::resolve_style and style_approach).
+// its state (Widget::resolve_style): colours by 36 a channel and alphas by 36 per frame, borders,
+// padding, margins and frame sizes by 1, width and height by 1000; images, sounds, clip and
+// alignment switch at once.
 //
 //   w->style_base.bg_color = 0x000000;         // black ...
 //   w->style_hover.bg_color = 0xFFFFFF;        // ... fading to white in 8 frames while hovered
@@ -20,66 +22,45 @@
 // Marks a property as not given (-16777215 as a signed value; no real colour, size or slot uses it).
 constexpr int32_t STYLE_UNSET = (int32_t)0xFF000001u;
 
+// Indices of the four sides in border, padding and margin.
 enum { SIDE_TOP = 0, SIDE_RIGHT = 1, SIDE_BOTTOM = 2, SIDE_LEFT = 3 };
 
+// The look of a widget in one state; every property STYLE_UNSET until written.
 struct Style {
     int32_t width;           // requested content width (outer width for a Box)
     int32_t height;          // requested content height (outer height for a Box)
     int32_t clip;            // nonzero: a Box clips its child to its content box
     int32_t halign;          // -1 left, 0 centre, 1 right
     int32_t valign;          // -1 top, 0 centre, 1 bottom
-    int32_t color;           // text colour
+    int32_t color;           // text colour (Label, TextInput; unset: white)
     int32_t bg_color;        // background over the padding box
-    int32_t alpha;           // text alpha
-    int32_t border[4];       // border widths
-    int32_t border_color;
-    int32_t padding[4];
-    int32_t margin[4];
+    int32_t alpha;           // text alpha (unset: 255)
+    int32_t border[4];       // border widths per side
+    int32_t border_color;    // border colour: the border is drawn only when this is set
+    int32_t padding[4];      // space between border and content, per side
+    int32_t margin[4];       // space outside the border, per side
     int32_t frame_color;     // first nine-slice frame: drawn only when this and frame_image are set
-    int32_t frame_expand;    // how far it reaches outside the border box
-    int32_t frame_corner;
-    int32_t frame_image;
-    int32_t frame_alpha;
-    int32_t image;           // drawn over the content box
-    int32_t image_color;
-    int32_t image_alpha;
+    int32_t frame_expand;    // how far it reaches outside the border box (unset: 0)
+    int32_t frame_corner;    // corner size of the nine-slice frame (unset: 16)
+    int32_t frame_image;     // its image slot
+    int32_t frame_alpha;     // its alpha (unset: 255)
+    int32_t image;           // image slot stretched over the content box
+    int32_t image_color;     // its tint (unset: white)
+    int32_t image_alpha;     // its alpha (unset: 255)
     int32_t image2;          // second image over the content box
-    int32_t image2_color;
-    int32_t image2_alpha;
+    int32_t image2_color;    // its tint (unset: white)
+    int32_t image2_alpha;    // its alpha (unset: 255)
     int32_t frame2_image;    // second nine-slice frame, over the border box
-    int32_t frame2_color;
-    int32_t frame2_alpha;
-    int32_t frame2_corner;
+    int32_t frame2_color;    // its tint (unset: white)
+    int32_t frame2_alpha;    // its alpha (unset: 255)
+    int32_t frame2_corner;   // its corner size (unset: 16)
     int32_t click_sound;     // played on EV_CLICK
     int32_t press_sound;     // played on EV_MOUSEDOWN
     int32_t release_sound;   // played on EV_MOUSEUP
 
     Style();                                   // every property unset
     void set_border(int32_t all);              // the four sides at once
-    void set_padding(int32_t all);
-    void set_margin(int32_t all);
+    void set_padding(int32_t all);             // the four sides at once
+    void set_margin(int32_t all);              // the four sides at once
 };
 
-// Property slots, in record order: a Style is STYLE_SLOTS consecutive int32 values.
-enum { STYLE_SLOTS = 39 };
-static_assert(sizeof(Style) == STYLE_SLOTS * sizeof(int32_t), "Style is a flat record of int32 slots");
-
-// How a displayed value moves toward a new one (style_motion): a positive step per frame, or one of these.
-enum { STYLE_JUMP = 0, STYLE_COLOR = -1 };
-
-int32_t *style_slot(Style &s, int32_t slot);   // property by slot number, null when out of range
-const int32_t *style_slot(const Style &s, int32_t slot);
-int32_t style_motion(int32_t slot);            // the slot's rule: step, STYLE_JUMP or STYLE_COLOR
-inline bool style_set(int32_t v) { return v != STYLE_UNSET; }
-inline int32_t style_or(int32_t v, int32_t fallback) { return v == STYLE_UNSET ? fallback : v; }
-
-// One step of cur toward target: target once it is within step, else cur moved by step.
-int32_t style_approach(int32_t cur, int32_t target, int32_t step);
-// A colour step: each of red, green, blue moves by 36; the top byte of the result is 0.
-int32_t style_approach_color(int32_t cur, int32_t target);
-
-// Bring cur one frame closer to the first record that sets each property (state's record, then base).
-void style_resolve(Style &cur, const Style &state_record, const Style &base);
-
-// Insets of a resolved style (unset counts as 0): margin + border + padding on one side.
-int32_t style_inset(const Style &s, int32_t side);

@@ -2,6 +2,7 @@
 // table.cpp - Table: a grid of cells with spans, laid out from its children's natural sizes.
 #include <algorithm>
 #include "gui/widget.h"
+#include "gui/style_internal.h"
 
 Table::Table() {
     filler = add(new Widget);

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include "gfx/font.h"
+#include "gfx/font_internal.h"
 #include "app/clipboard.h"
 #include "util/log.h"
+#include "gfx/gfx_internal.h"
+#include "gui/style_internal.h"
 
 TextInput::TextInput(int32_t f, const char *t) : font(f), text(t ? t : "") {
     max_len = std::max<int32_t>(255, (int32_t)std::min<size_t>(text.size(), INT32_MAX));

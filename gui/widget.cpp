@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 #include "sound/sound.h"
+#include "gui/style_internal.h"
 
 // ---------------------------------------------------------------------------------------------
 // Widget

@@ -1,28 +1,30 @@
 // SPDX-License-Identifier: Zlib
-// sound.h - the sound layer: samples by handle and looped music streams, found by catalogue name.
+// sound.h - samples and looped music streams, found by catalogue name (docs/sound.md).
 //
-//   sound_init();                                  // from driver_init(); "IrrKlang init error" if no device
-//   sound_caches_create(data_catalogue(), data_dir());   // after the first video set-up
-//   sound_play(sound_load("splat"), 0.5f, 0.0f);   // handle 0 plays nothing
-//   music = stream_open("music"); stream_play(music, 0.5f, 0.0f);
-//   sound_caches_destroy(); sound_quit();
+//   int32_t splat = sound_load("splat");            // in State::enter(); 0 when missing
+//   sound_play(splat, 0.5f, 0.0f);                  // handle 0 plays nothing
+//   int32_t tune = stream_open("music"); stream_play(tune, 0.5f, 0.0f);
 //
-// sound_quit() closes the device and prints nothing, unless some audio callbacks came too late to
-// keep the device fed (SoundEngine::underruns()): then it prints one line, "audio: N late callbacks
-// (underruns) of M, longest gap G ms at T s, buffer B frames".
+// The framework opens the audio device at start-up ("IrrKlang init error" when there is none:
+// every call then does nothing) and closes it at shutdown. Handles stay valid for the whole run
+// (a video reset does not void them); there are 255 sample and 255 stream handles. Volumes go
+// from 0.0 (silent) to 1.0 (full); a program scales them by the player's settings
+// (Game::settings.sound_volume and music_volume, percentages).
 #pragma once
 #include <cstdint>
 
-void sound_init();
-void sound_quit();
-int32_t driver_sound_load(const char *path);   // sample handle, 0 on failure
-int32_t sound_load(const char *name);          // catalogue lookup, cached
+// Sample handle of the catalogue entry `name` (a "sample" entry), loading its file on first use;
+// 0 when the name is missing or the file does not load. Cached: later calls are lookups.
+int32_t sound_load(const char *name);
+// Plays sample `handle` once at `volume`, panned by `pan` from -1.0 (left) to 1.0 (right), 0 the
+// centre. A sample never overlaps itself: playing it again stops the previous play. Handle 0: nothing.
 void sound_play(int32_t handle, float volume, float pan);
-int32_t stream_load(const char *path);         // stream handle (used up even on failure)
-int32_t stream_open(const char *name);         // catalogue lookup, cached
+// Stream handle of the catalogue entry `name` (a "stream" entry), loaded looped and paused on
+// first use; 0 when the name is missing. Cached like sound_load.
+int32_t stream_open(const char *name);
+// Sets the stream's volume and position (`seconds` from its start) and lets it play, looped.
+// Call it again to change the volume or jump. Handle 0: nothing.
 void stream_play(int32_t handle, float volume, float seconds);
-class var;
-void sound_caches_create(const var &catalogue, const char *data_dir);   // the sample and stream caches
-void sound_caches_destroy();
 
-extern int32_t music;   // handle of the music stream started at start-up
+// Handle of the music started at start-up (program_settings.music), 0 when there is none.
+extern int32_t music;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include "sound/engine.h"
 #include "sound/sound.h"
+#include "util/zev_var.h"
 
 struct SoundVoicePair {
     VoiceId a, b;   // the two voices last started for a sample; 0 when none
@@ -24,6 +25,17 @@ struct SoundLayer {
 };
 
 extern SoundLayer *sound_layer;    // null outside sound_init() .. sound_quit()
+
+// The layer's start and end (driver_init, driver_quit) and its asset caches (start-up, shutdown).
+// sound_quit() closes the device and prints nothing, unless some audio callbacks came too late to
+// keep the device fed (SoundEngine::underruns()): then it prints one line, "audio: N late callbacks
+// (underruns) of M, longest gap G ms at T s, buffer B frames".
+void sound_init();                 // "IrrKlang init error" if no device
+void sound_quit();
+void sound_caches_create(const var &catalogue, const char *data_dir);   // the sample and stream caches
+void sound_caches_destroy();
+int32_t driver_sound_load(const char *path);   // sample handle, 0 on failure
+int32_t stream_load(const char *path);         // stream handle (used up even on failure)
 
 // sound_init() with a given engine (null: as if the device failed); does nothing if the layer exists.
 void sound_init_with(SoundEngine *engine);

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/app.h"
-#include "app/driver.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "app/app_internal.h"
+#include "app/driver_internal.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 #include "test_program_support.h"
 
 // The GL driver is unloaded when the display closes; only a full unwind lets its leaks be matched

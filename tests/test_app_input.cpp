@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <SDL.h>
 #include <cstring>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "test_program_support.h"
 
 namespace {

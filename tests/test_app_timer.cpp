@@ -2,8 +2,8 @@
 // Tick timer: tick lengths at 60 per second, catch-up of late frames, dropped backlog.
 #include <gtest/gtest.h>
 #include <vector>
-#include "app/app.h"
-#include "app/driver.h"
+#include "app/app_internal.h"
+#include "app/driver_internal.h"
 
 namespace {
 

@@ -6,8 +6,9 @@
 // sizes, the instruction's two lines, picture sizes, sound lengths).
 #include <gtest/gtest.h>
 
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 #include "util/zev_json.h"
+#include "util/zev_var_object.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <emscripten.h>
 #include <string>
-#include "app/clipboard.h"
+#include "app/clipboard_internal.h"
 
 TEST(ClipboardWeb, TextCrossesThePageBorderAsUtf8AndComesBackAsLatin1) {
     // Our Latin-1 text goes out and comes back unchanged, the 8-bit characters included.

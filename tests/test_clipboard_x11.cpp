@@ -16,14 +16,14 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/event.h"
-#include "gfx/gfx.h"
-#include "app/clipboard.h"
+#include "gfx/gfx_internal.h"
+#include "app/clipboard_internal.h"
 #include "gui/text_input.h"
 #include "test_display_support.h"
 
-void font_table_destroy();   // from gfx/font.h, whose Font clashes with Xlib's
+void font_table_destroy();   // from gfx/font_internal.h, whose Font clashes with Xlib's
 
 // The program's video set-up loads the GL driver, which is unloaded when the display closes; only a
 // full unwind lets its leaks be matched by the suppressions of the system libraries that called it.

@@ -19,8 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/app.h"
-#include "app/driver.h"
+#include "app/app_internal.h"
+#include "app/driver_internal.h"
 #include "game/level.h"
 #include "game/states.h"
 #include "test_program_support.h"

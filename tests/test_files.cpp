@@ -10,11 +10,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include "app/app.h"
-#include "app/driver.h"
-#include "app/files.h"
+#include "app/app_internal.h"
+#include "app/driver_internal.h"
+#include "app/files_internal.h"
 #include "app/platform.h"
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 #include "sound/decode.h"
 #include "sound/engine.h"
 #include "test_open_watch.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include "app/driver.h"
-#include "app/files.h"
+#include "app/driver_internal.h"
+#include "app/files_internal.h"
 #include "util/asset_cache.h"
 #include "test_program_support.h"
 

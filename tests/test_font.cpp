@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 #include "test_gfx_support.h"
+#include "gfx/gfx_internal.h"
+#include "gfx/font_internal.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

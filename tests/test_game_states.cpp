@@ -6,6 +6,7 @@
 
 #include <vector>
 #include "gui/text_input.h"
+#include "app/app_internal.h"
 
 using GameStates = GameFixture;
 

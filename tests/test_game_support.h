@@ -9,7 +9,7 @@
 #include <cstring>
 #include <deque>
 #include "app/app.h"
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "game/level.h"
 #include "game/random.h"

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "test_gfx_support.h"
+#include "util/zev_var_object.h"
+#include "gfx/gfx_internal.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

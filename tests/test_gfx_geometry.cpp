@@ -5,7 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <vector>
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 #include "gfx/mipmap.h"
 
 static void expect_rect(const GfxRect &r, float x, float y, float w, float h) {

@@ -8,6 +8,8 @@
 #include <vector>
 #include "gfx/mipmap.h"
 #include "test_gfx_support.h"
+#include "gfx/gfx_internal.h"
+#include "gfx/font_internal.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

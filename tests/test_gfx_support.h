@@ -12,10 +12,10 @@
 #include <string>
 #include <unistd.h>
 #include <sys/stat.h>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
+#include "gfx/font_internal.h"
+#include "gfx/gfx_internal.h"
 #include "test_display_support.h"
 
 // A temporary working folder holding data/data.json, made current for the object's life, and a

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Zlib
 // Table, Box and Label: grid layout with spans and filler, alignment, clipping, text size and colour.
 #include "test_gui_support.h"
+#include "gfx/gfx_internal.h"
+#include "gfx/font_internal.h"
 
 TEST(GuiTable, CellsInOneRow) {
     Table t;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Zlib
 // Style records: resolution and motion, the box model, and the painted layers of a widget's box.
 #include "test_gui_support.h"
+#include "gfx/gfx_internal.h"
+#include "gui/style_internal.h"
 
 TEST(GuiStyle, ApproachStepsAndLandsOnTheTarget) {
     EXPECT_EQ(36, style_approach(0, 255, 36));

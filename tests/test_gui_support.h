@@ -8,6 +8,8 @@
 #include <vector>
 #include "gui/widget.h"
 #include "test_gfx_support.h"
+#include "gfx/gfx_internal.h"
+#include "gfx/font_internal.h"
 
 // Glyphs of the test font: printable bytes advance 10 and show an 8 x 8 block 1 right and 2 down of
 // the pen; space advances 10; every other byte is empty. Lines are 12 high.

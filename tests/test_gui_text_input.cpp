@@ -6,6 +6,7 @@
 #include "app/clipboard.h"
 #include "app/clipboard_text.h"
 #include "gui/text_input.h"
+#include "gfx/gfx_internal.h"
 
 struct Field : ::testing::Test {
     GuiScene scene;

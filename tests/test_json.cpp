@@ -11,6 +11,7 @@
 
 #include "ext/json/JSON_parser.h"
 #include "util/zev_json.h"
+#include "util/zev_var_object.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include "app/driver.h"
-#include "app/files.h"
+#include "app/driver_internal.h"
+#include "app/files_internal.h"
 #include "app/platform.h"
 
 namespace fs = std::filesystem;

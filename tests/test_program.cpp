@@ -17,11 +17,11 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include "app/driver.h"
-#include "gfx/gfx.h"
+#include "app/driver_internal.h"
+#include "gfx/gfx_internal.h"
 #include "test_program_support.h"
 
-void font_table_destroy();   // from gfx/font.h, whose Font clashes with Xlib's
+void font_table_destroy();   // from gfx/font_internal.h, whose Font clashes with Xlib's
 
 // The window opened in this process loads the GL driver, which is unloaded when the display closes;
 // only a full unwind lets its leaks be matched by the suppressions of the system libraries.

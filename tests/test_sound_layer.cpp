@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
-#include "app/driver.h"
+#include "app/driver_internal.h"
 #include "app/files.h"
 #include "sound/sound_layer.h"
 

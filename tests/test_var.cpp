@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 
 #include "util/log.h"
-#include "util/zev_var.h"
+#include "util/zev_var_object.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

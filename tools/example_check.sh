@@ -5,9 +5,10 @@
 # find_package(Glitz), links them again with the flags of glitz.pc, and runs the four examples
 # under the X server of $DISPLAY until each has done its scripted part and quit by itself, checking
 # that each set its own caption and per-user folder, and that only glitz_catch started music (its
-# own). Also checks that every
-# installed header compiles alone, that no internal header is installed, that glitz_font runs and
-# that the documentation is there, and that glitz_check runs and passes the examples' data.
+# own). Builds the first program of docs/README.md from the page the same two ways. Also checks
+# that every installed header compiles alone, that no internal header is installed, that
+# glitz_font runs and that the documentation is there, and that glitz_check runs and passes the
+# examples' data.
 # Usage: tools/example_check.sh [BUILD_DIR]   (default build/; DISPLAY must be set)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,10 +46,13 @@ rm -f "$BUILD/tiny.png"
 
 # The documentation comes with the development files: the pages and the API reference.
 for doc in README.md catalogue.md states.md sound.md fonts.md examples.md example_sprite.png \
-    example_catch.png api/index.html; do
+    example_catch.png glossary.md api/index.html; do
   [[ -s $(dirname "$inc")/../share/doc/glitz/$doc ]] || { echo "share/doc/glitz/$doc is not installed" >&2; exit 1; }
 done
-for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h; do
+for internal in sound/engine.h sound/decode.h sound/sound_layer.h util/file_open.h \
+    app/app_internal.h app/driver_internal.h app/files_internal.h app/platform.h \
+    app/clipboard_internal.h gfx/gfx_internal.h gfx/font_internal.h gui/style_internal.h \
+    util/zev_var_object.h; do
   [[ ! -e $inc/$internal ]] || { echo "internal header $internal is installed" >&2; exit 1; }
 done
 
@@ -58,6 +62,30 @@ for prog in main notes sprite catch; do
   c++ -std=c++17 -o "$OUT/glitz_${prog}_pc" "$ROOT/examples/$prog.cpp" \
     $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs glitz)
 done
+
+# The first program of docs/README.md, as a reader copies it from the page: hello.cpp with its one
+# include <glitz/glitz.h>, built with the page's CMakeLists.txt (find_package) and with its
+# pkg-config line. Each block is the indented text under its first line.
+page_block() {   # Usage: page_block FIRST_LINE < page
+  awk -v first="    $1" '$0 == first { on = 1 } on && /^[^ ]/ { exit } on { sub(/^    /, ""); print }'
+}
+HELLO=$OUT/hello
+mkdir -p "$HELLO"
+page_block "// hello.cpp" <"$ROOT/docs/README.md" >"$HELLO/hello.cpp"
+page_block "cmake_minimum_required(VERSION 3.25)" <"$ROOT/docs/README.md" >"$HELLO/CMakeLists.txt"
+[[ $(grep -c 'SDL_main' "$HELLO/hello.cpp") -ge 1 && -s $HELLO/CMakeLists.txt ]] ||
+  { echo "docs/README.md: no first program (hello.cpp and its CMakeLists.txt) found" >&2; exit 1; }
+[[ $(grep '#include' "$HELLO/hello.cpp") == "#include <glitz/glitz.h>" ]] ||
+  { echo "docs/README.md: hello.cpp includes more than <glitz/glitz.h>" >&2; exit 1; }
+cmake -S "$HELLO" -B "$HELLO/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$STAGE$prefix" \
+  -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON >/dev/null
+cmake --build "$HELLO/build" 2>&1 | { grep -E 'warning|error' || true; }
+[[ -x $HELLO/build/hello ]] || { echo "docs/README.md: hello does not build with find_package" >&2; exit 1; }
+grep -qF 'c++ -std=c++17 hello.cpp $(pkg-config --cflags --libs glitz) -o hello' "$ROOT/docs/README.md" ||
+  { echo "docs/README.md: the pkg-config line checked here is not on the page" >&2; exit 1; }
+# shellcheck disable=SC2046
+c++ -std=c++17 "$HELLO/hello.cpp" $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs glitz) -o "$HELLO/hello_pc" ||
+  { echo "docs/README.md: hello does not build with pkg-config" >&2; exit 1; }
 
 # Runs one example in $OUT with a home of its own and no APPDATA or XDG_DATA_HOME, so its per-user
 # folder lands in $OUT/home/.local/share; while it runs, looks for its window by its caption.

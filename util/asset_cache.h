@@ -26,6 +26,8 @@
 #include <string>
 #include "util/zev_var.h"
 
+// The messages of one kind of asset, printed by AssetCache::lookup (information lines: quiet drops
+// them; "missing" and "full" always print).
 struct AssetKind {
     const char *trying;   // printf format with the name, or null for no message
     const char *missing;  // printf format with the name
@@ -34,6 +36,8 @@ struct AssetKind {
                           // kept in a fixed table (announce with a capacity), else null
 };
 
+// Names to handles for one kind of asset, over a shared catalogue. A plain record: create() before
+// use, destroy() at the end.
 struct AssetCache {
     var root;                               // handle on the parsed catalogue
     std::string dir;                        // data directory of the entries' files

@@ -16,6 +16,7 @@
 #pragma once
 #include <cstdio>
 
+// Marks a printf-like function (format argument `fmt`, first value `args`) for the compiler's checks.
 #if defined(__GNUC__)
 #define GLITZ_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else

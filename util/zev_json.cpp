@@ -2,6 +2,7 @@
 // zev_json.cpp - JSON text to `var` trees: drives the push parser byte by byte and builds the
 // tree from its events with a small builder.
 #include "util/zev_json.h"
+#include "util/zev_var_object.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -82,8 +83,7 @@ size_t text_length(const JSON_value* value)
     return i;
 }
 
-} // namespace
-
+// The parser callback json_parse uses (context: its builder). Always returns 1.
 int json_event(void* ctx, int type, const JSON_value* value)
 {
     json_builder* b = (json_builder*)ctx;
@@ -109,6 +109,8 @@ int json_event(void* ctx, int type, const JSON_value* value)
     }
     return 1;
 }
+
+} // namespace
 
 int json_parse_quiet(var& out, const char* text, int length, std::string& message)
 {

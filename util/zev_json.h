@@ -11,16 +11,14 @@
 // - On error `out` keeps the partial tree built so far; empty text leaves `out` unchanged.
 // - Integers that do not fit 32 bits are kept as the nearest double, not wrapped.
 // - Every value in the tree is an object of its own: equal numbers never share one, so a number
-//   changed in place (__setnum__) changes only that value.
+//   changed in place changes only that value.
 #pragma once
 #include <string>
 #include "util/zev_var.h"
 
+// Parses `length` bytes of text (or up to its first zero byte) into out: 0 ok, 1 after a
+// syntax-error line on stderr (out then holds the part built so far).
 int json_parse(var& out, const char* text, int length);
 // As json_parse, but the syntax-error line goes into `message` (empty when there is none) instead
 // of stderr, for a caller that prints it later.
 int json_parse_quiet(var& out, const char* text, int length, std::string& message);
-
-// The parser callback json_parse uses (context: its builder). Always returns 1.
-struct JSON_value_struct;
-int json_event(void* ctx, int type, const JSON_value_struct* value);

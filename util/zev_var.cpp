@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Zlib
 // zev_var.cpp - the dynamic value type: handle, base object, the five kinds and the iterators.
-#include "util/zev_var.h"
+#include "util/zev_var_object.h"
 
 #include <cctype>
 #include <cinttypes>
@@ -353,6 +353,10 @@ var& var::operator=(var&& v) noexcept
     return *this;
 }
 
+void var::release(var_object* o)
+{
+    if (--o->refs == 0) delete o;
+}
 
 var_object* var::get() const { return obj ? obj : none_object(); }
 

@@ -2,7 +2,7 @@
 // driver_sdl12.cpp - the parts of the platform layer that depend on the flavour of SDL, for SDL 1.2
 // itself (Linux, Windows): the key table, whose key values and characters are the ones it was
 // written for (SDL repeats keys only when asked to), the display's information and the caption.
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 #include <SDL.h>
 #include "app/driver_keys.h"

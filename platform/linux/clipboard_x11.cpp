@@ -8,7 +8,7 @@
 // SDL pumps its events (the main loop's polling), so the game answers without any extra call.
 // Asking: clipboard_get sends ConvertSelection and waits a bounded time for the SelectionNotify.
 // Our text is Latin-1; UTF8_STRING carries UTF-8 both ways and is converted at the border.
-#include "app/clipboard.h"
+#include "app/clipboard_internal.h"
 #include "app/clipboard_text.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_syswm.h>

@@ -7,7 +7,7 @@
 // clipboard; each paste puts the system's text there; clipboard_get reads it back. Where the
 // browser refuses, copy and paste still work inside the page. Text is UTF-8 on the JavaScript side
 // and Latin-1 on ours (app/clipboard_text.h), at most CLIPBOARD_MAX bytes.
-#include "app/clipboard.h"
+#include "app/clipboard_internal.h"
 
 #include <emscripten.h>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 // reports its key value as the character (so unicode is cleared for those), and the browser
 // repeats a held key whatever SDL_EnableKeyRepeat asked (emscripten ignores it): a key-down for a
 // key that is already down is dropped as type 0, as SDL 1.2 with key repeat off does.
-#include "app/driver.h"
+#include "app/driver_internal.h"
 
 #include <SDL.h>
 #include "app/driver_keys.h"

@@ -2,7 +2,7 @@
 // clipboard_win32.cpp - the clipboard (app/clipboard.h) as the Windows clipboard, text format 1
 // (CF_TEXT: 8-bit text ending in a zero byte, in the system's 8-bit code page). Windows keeps a
 // copy itself, so nothing is served from here and a window closing or a new one changes nothing.
-#include "app/clipboard.h"
+#include "app/clipboard_internal.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -7,6 +7,7 @@
 
 #include "ext/json/JSON_parser.h"
 #include "util/zev_json.h"
+#include "util/zev_var_object.h"
 
 static size_t walk(const var& v, int depth)
 {

@@ -5,7 +5,7 @@
 // picture and sound decoding. Every message goes through Checker::say, which puts the
 // catalogue's path and the entry's kind and name in front.
 #include "tools/catalogue_check/check.h"
-#include "gfx/gfx.h"
+#include "gfx/gfx_internal.h"
 #include "sound/decode.h"
 #include "util/file_open.h"
 #include "util/zev_json.h"
