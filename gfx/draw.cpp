@@ -254,6 +254,12 @@ void gfx_draw_img(int32_t img, float x, float y, float w, float h) {
     draw_quad(tex->gl, gfx_img_quad(*im, x, y, w, h), gfx_img_tex_rect(*im, tex->rect, 0, 0, 1, 1));
 }
 
+GfxRect gfx_img_size(int32_t img) {
+    if (!gfx || img <= 0 || img >= GFX_MAX_IMAGES || img >= gfx->img_next) return GfxRect{0, 0, 0, 0};
+    const GfxRect &frame = gfx->imgs[img].shape;
+    return GfxRect{0, 0, frame.w, frame.h};
+}
+
 void gfx_draw_img_part(int32_t img, float fx, float fy, float fw, float fh, float x, float y, float w, float h) {
     if (w == 0 || h == 0) return;
     const GfxTexture *tex = nullptr;

@@ -42,6 +42,11 @@ int32_t gfx_tex_load(const char *name);
 // with it); 0 when missing or the table is full. Cached like gfx_tex_load.
 int32_t gfx_img_load(const char *name);
 
+// The size of image `img`'s frame, {0, 0, w, h} in canvas units: what gfx_draw_img draws for a
+// 0 width and height. All 0 for slot 0, a slot not handed out, an image whose texture entry is
+// missing, or without a context.
+GfxRect gfx_img_size(int32_t img);
+
 // Sets the canvas size (default 1024 x 768 after each video reset); gfx_view applies it. False,
 // and nothing changes, without a context: then nothing can be drawn this frame.
 bool gfx_set_view(float w, float h);

@@ -49,6 +49,12 @@ TEST(GfxCatalogue, ImagesShareTheirAtlasAndAreLoadedOnce) {
     EXPECT_EQ(b.shape.x, 3);
     EXPECT_EQ(b.shape.h, 6);
     EXPECT_EQ(gfx->texs[1].rect.w, 2);
+    // A program learns an image's size from its frame, not its rectangle in the atlas.
+    GfxRect size = gfx_img_size(2);
+    EXPECT_EQ(size.x, 0);
+    EXPECT_EQ(size.w, 5);
+    EXPECT_EQ(size.h, 6);
+    for (int32_t none : {0, 3, -1, (int32_t)GFX_MAX_IMAGES}) EXPECT_EQ(gfx_img_size(none).w, 0) << none;
 
     // Slots restart with a new context.
     gfx_destroy();
@@ -98,6 +104,7 @@ TEST(GfxCatalogue, MissingEntriesAndFilesGiveSlotZeroOnce) {
     EXPECT_NE(log.find("unable to find tex gone\n"), std::string::npos);
     EXPECT_EQ(gfx->imgs[1].tex, 0);
     EXPECT_EQ(gfx->imgs[1].shape.w, 0);
+    EXPECT_EQ(gfx_img_size(1).h, 0);
     gfx_draw_img(1, 0, 0, 0, 0);   // drawing it and slot 0 is harmless
     gfx_draw_box(0, 0, 0, 10, 10, 3);
 }
