@@ -215,6 +215,8 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
          "D/more.needs:1: \"ball\" has 1 word, expected NAME KIND", " --needs D/more.needs"},
         {"list missing", [](Copy&) {}, "D/none.needs: cannot read the list of needs (No such file or directory), expected lines of NAME KIND",
          " --needs D/none.needs"},
+        {"file name empty", [](Copy& c) { c.edit([](json& j) { j["splat"]["fname"] = ""; }); },
+         "D/data.json: sample \"splat\": \"fname\" is empty, expected a file name in *", "", 1},
         {"field removed", [](Copy& c) { c.edit([](json& j) { j["splat"].erase("fname"); }); },
          "D/data.json: sample \"splat\": \"fname\" is missing, expected a string"},
         {"number as a word", [](Copy& c) { c.edit([](json& j) { j["font2"]["height"] = "big"; }); },
@@ -224,7 +226,8 @@ TEST(Assets, CheckerNamesTheFaultInBrokenCopies) {
         {"file removed", [](Copy& c) { fs::remove(c.dir + "/death.ogg"); },
          "D/data.json: sample \"death\": D/death.ogg does not exist, expected the file \"fname\" names"},
         {"font's sheet removed", [](Copy& c) { fs::remove(c.dir + "/font2.png"); },
-         "D/data.json: font \"font2\": texture \"font2.png\" (D/font2.png) has a problem (its own line says what), expected a sound texture"},
+         "D/data.json: font \"font2\": texture \"font2.png\" (D/font2.png) has a problem (its own line says what), expected a sound texture",
+         "", 2},   // and the texture's own line, once
         {"font's sheet named by no text", [](Copy& c) { c.edit([](json& j) { j["font2.png"]["fname"] = json::array({1}); }); },
          "D/data.json: font \"font2\": texture \"font2.png\" (no file) has a problem (its own line says what), expected a sound texture"},
         {"font's sheet named by an empty text", [](Copy& c) { c.edit([](json& j) { j["font2.png"]["fname"] = ""; }); },

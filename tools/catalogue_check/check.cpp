@@ -453,9 +453,8 @@ struct Checker {
         int line = 1, column = 1;
         for (int i = 0; i < byte && i < (int)text.size(); i++, column++)
             if (text[i] == '\n') line++, column = 0;
-        // The parser stops on the second '/' of a "//" comment.
-        bool slashes = byte >= 0 && byte < (int)text.size() && text[byte] == '/' &&
-                       ((byte > 0 && text[byte - 1] == '/') || (byte + 1 < (int)text.size() && text[byte + 1] == '/'));
+        // The parser takes a '/' as the start of a /* */ comment and stops on the second '/' of "//".
+        bool slashes = byte > 0 && byte < (int)text.size() && text[byte] == '/' && text[byte - 1] == '/';
         char where[96];   // "data/data.json:3: byte 40 (column 5): ", a place editors jump to
         snprintf(where, sizeof where, ":%d: byte %d (column %d): ", line, byte, column);
         const char* what = slashes ? "a // comment, expected JSON: only /* */ comments are allowed"
