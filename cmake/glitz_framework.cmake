@@ -19,7 +19,7 @@ set(GLITZ_PUBLIC_HEADERS
   app/app.h app/driver.h app/event.h app/files.h
   util/zev_var.h util/zev_json.h util/asset_cache.h util/log.h
   gfx/gfx.h gfx/font.h
-  gui/widget.h gui/style.h gui/text_input.h app/clipboard.h
+  gui/widget.h gui/style.h gui/text_input.h gui/clipboard.h app/clipboard.h
   sound/sound.h)
 foreach(header ${GLITZ_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
