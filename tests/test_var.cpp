@@ -108,6 +108,9 @@ TEST(Var, ComparisonsAreFromTheLeft)
     EXPECT_TRUE(var(0) == var());
     EXPECT_FALSE(var() == var(0));
     EXPECT_TRUE(var() == var());
+    EXPECT_FALSE(var(5) != var("5"));   // != is the left operand's == negated
+    EXPECT_TRUE(var("5.0") != var(5));
+    EXPECT_TRUE(var() != var(0));
     EXPECT_TRUE(var(1) < var("2"));
     EXPECT_TRUE(var("10") < var(9)); // bytewise: "10" < "9"
     EXPECT_TRUE(var("ab") < var("abc"));
