@@ -305,6 +305,13 @@ TEST_F(VideoTest, QueuedCtrlQQuits) {
         SDL_Event ev = sdl_key_event(type, sym, mod, 0);
         ASSERT_EQ(SDL_PushEvent(&ev), 0);
     };
+    // The window system may add events of its own at any time (focus, exposure): left out here.
+    auto pushed_types = [] {
+        std::vector<int> types;
+        for (const Event &x : events_)
+            if (x.type != EV_NONE && x.type != EV_ACTIVE) types.push_back(x.type);
+        return types;
+    };
     Event drain;
     while (driver_poll(drain)) {}
     push(SDL_KEYDOWN, SDLK_LCTRL, KMOD_LCTRL);
@@ -316,9 +323,7 @@ TEST_F(VideoTest, QueuedCtrlQQuits) {
     Event e;
     while (driver_poll(e)) game_event(&g, e);
     EXPECT_EQ(g.quit, 1);
-    std::vector<int> types;
-    for (const Event &x : events_) types.push_back(x.type);
-    EXPECT_EQ(types, (std::vector<int>{EV_KEYDOWN, EV_CLOSE, EV_KEYUP, EV_KEYUP}));
+    EXPECT_EQ(pushed_types(), (std::vector<int>{EV_KEYDOWN, EV_CLOSE, EV_KEYUP, EV_KEYUP}));
     EXPECT_EQ(keys[KEY_Q], 0);
 
     // A plain q queued while the live state says Ctrl is held is just a key press.
@@ -329,8 +334,7 @@ TEST_F(VideoTest, QueuedCtrlQQuits) {
     while (driver_poll(e)) game_event(&g, e);
     SDL_SetModState(KMOD_NONE);
     EXPECT_EQ(g.quit, 0);
-    ASSERT_EQ(events_.size(), 1u);
-    EXPECT_EQ(events_[0].type, EV_KEYDOWN);
+    EXPECT_EQ(pushed_types(), (std::vector<int>{EV_KEYDOWN}));
 }
 
 // A window that cannot be re-created (for Ctrl+F or a reactivation) stops the program through the
