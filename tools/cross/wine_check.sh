@@ -472,11 +472,16 @@ upgrade() {
 }
 check "upgrade from an older version: same folder, one entry of the new version, its old files gone" upgrade
 
+# The uninstaller runs on from a copy of itself in the temporary folder; it removes the program
+# folder, then the shortcuts, then the Add/Remove Programs entry. Poll (up to 20 s) for its end.
+wait_until() { local i; for i in $(seq 100); do "$@" && return 0; sleep 0.2; done; return 1; }
+gone() { local p; for p in "$@"; do [[ ! -e $p ]] || return 1; done; }
+no_entry() { ! wine reg query "$1\\$KEY" /reg:64 >/dev/null 2>&1; }   # HKCU or HKLM
+
 uninstall_silently() {
   wine "$PF/uninstall.exe" /S || return 1
-  # The uninstaller runs on from a copy of itself in the temporary folder: wait for its work.
-  local i
-  for i in $(seq 100); do [[ -e $PF ]] || break; sleep 0.2; done
+  wait_until gone "$PF" "$MENU" "$DESKTOP_LNK"
+  wait_until no_entry HKCU
   [[ ! -e $PF ]] || { echo "left behind:"; find "$PF"; return 1; }
   [[ ! -e $MENU ]] || { echo "left behind:"; find "$MENU"; return 1; }
   [[ ! -e $DESKTOP_LNK ]] || { echo "left behind: $DESKTOP_LNK"; return 1; }
@@ -503,8 +508,8 @@ all_users() {
   local exe=${quiet#\"}; exe=${exe%%\"*}
   # shellcheck disable=SC2086
   wine "$(winepath -u "$exe")" ${quiet##*\"} || { echo "$quiet: status $?"; return 1; }
-  local i
-  for i in $(seq 100); do [[ -e $pf_all ]] || break; sleep 0.2; done
+  wait_until gone "$pf_all" "$all_menu"
+  wait_until no_entry HKLM
   [[ ! -e $pf_all && ! -e $all_menu ]] || { echo "left behind:"; find "$pf_all" "$all_menu" 2>/dev/null; return 1; }
   if wine reg query "HKLM\\$KEY" /reg:64 >/dev/null 2>&1; then echo "the HKLM entry is left"; return 1; fi
 }
