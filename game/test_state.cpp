@@ -3,7 +3,7 @@
 // and the "death" sample on every key press. Only a change_state to 1 reaches it.
 #include "game/states.h"
 #include "gfx/font.h"
-#include "gfx/gfx_internal.h"   // the texture preview draws GL names (gfx_draw_tex, Gfx::texs)
+#include "gfx/gfx.h"
 #include "gui/text_input.h"
 #include "sound/sound.h"
 
@@ -21,12 +21,6 @@ void Test::event(Event e) {
     if (e.type == EV_KEYDOWN) sound_play(sound_load("death"), game->settings.sound_volume / 100.0f, 0.0f);
 }
 
-// The OpenGL name of a texture slot, 0 for none: the preview binds names, the catalogue gives slots.
-static uint32_t texture_name(int32_t slot) {
-    if (!gfx || slot <= 0 || slot >= GFX_MAX_TEXTURES) return 0;
-    return gfx->texs[slot].gl;
-}
-
 void Test::paint() {
     screen_begin_frame();
     root_paint();
@@ -34,7 +28,7 @@ void Test::paint() {
     gfx_draw_img(gfx_img_load("img1"), 200, 200, 0, 0);
     gfx_draw_img(gfx_img_load("img2"), 400, 400, 0, 0);
     gfx_draw_img(gfx_img_load("img3"), 600, 600, 0, 0);
-    gfx_draw_tex(texture_name(gfx_tex_load("atlas1")), 200);
-    gfx_draw_tex(texture_name(gfx_tex_load("img4")), 400);
-    gfx_draw_tex(texture_name(gfx_tex_load("font.png")), 600);
+    gfx_draw_tex(gfx_tex_gl(gfx_tex_load("atlas1")), 200);
+    gfx_draw_tex(gfx_tex_gl(gfx_tex_load("img4")), 400);
+    gfx_draw_tex(gfx_tex_gl(gfx_tex_load("font.png")), 600);
 }

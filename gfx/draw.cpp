@@ -296,6 +296,11 @@ void gfx_fill_rect(int32_t rgb, int32_t x, int32_t y, int32_t w, int32_t h) {
     glColor4ub(255, 255, 255, 255);
 }
 
+uint32_t gfx_tex_gl(int32_t tex) {
+    if (!gfx || tex <= 0 || tex >= GFX_MAX_TEXTURES || tex >= gfx->tex_next) return 0;
+    return gfx->texs[tex].gl;
+}
+
 void gfx_draw_tex(uint32_t gl, int32_t y) {
     if (!gfx) return;   // name 0 (a texture that did not load) is a square in the current colour (gfx_flush)
     draw_quad(gl, GfxRect{800, (float)y, 100, 100}, GfxRect{0, 0, 1, 1});

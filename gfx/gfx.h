@@ -89,6 +89,14 @@ void gfx_translate(int32_t x, int32_t y);
 void gfx_clip_push(int32_t w, int32_t h);
 void gfx_clip_pop();   // ends the latest gfx_clip_push; none open: nothing
 
+// The OpenGL name of texture slot `tex` (from gfx_tex_load), for a program's own GL calls and for
+// gfx_draw_tex; 0 for slot 0, a slot not handed out, or without a context. A video reset voids it.
+uint32_t gfx_tex_gl(int32_t tex);
+// A preview of a whole texture: OpenGL texture name `gl` stretched over the square 800, y, 100 x 100
+// in canvas units, translated and clipped like gfx_draw_img. Name 0 draws the square in the
+// current colour.
+void gfx_draw_tex(uint32_t gl, int32_t y);
+
 // Batching. Textured quads are collected and drawn with one call per run of quads on the same
 // texture. Outside a batch span every drawing call has drawn its quads when it returns; between
 // gfx_batch_begin() and the matching gfx_batch_end() (spans nest) quads may wait. Whatever changes

@@ -68,7 +68,6 @@ GfxRect read_rect(var &v);   // v["x"], v["y"], v["w"], v["h"] as numbers, by el
 // that is no object (*out is 0, 0, 0, 0), so it prints nothing; adds no key to v.
 bool read_rect_exact(const var &v, GfxRect *out, std::string *why);
 
-void gfx_draw_tex(uint32_t gl, int32_t y);   // the whole texture at (800, y), 100 x 100 (the test screen)
 bool gfx_clip(GfxRect &a, GfxRect *t);   // cut a (and t in proportion) to the top clip rectangle
 
 // Add one quad, already clipped, on texture gl: a (screen) and t (texture) corners as gfx_draw_img

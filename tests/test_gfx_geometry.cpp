@@ -295,6 +295,7 @@ TEST(GfxNoContext, EveryCallIsHarmless) {
     gfx_fill_rect(0xffffff, 0, 0, 10, 10);
     gfx_color(1, 2, 3, 4);
     gfx_draw_tex(1, 0);
+    EXPECT_EQ(gfx_tex_gl(1), 0u);
     gfx_translate(5, 5);
     gfx_clip_push(10, 10);
     gfx_clip_pop();

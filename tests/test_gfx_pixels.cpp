@@ -115,6 +115,8 @@ TEST_F(Pixels, UploadIsPremultiplied) {
     ASSERT_EQ(img, 1);
     uint32_t gl = gfx->texs[gfx->imgs[img].tex].gl;
     ASSERT_NE(gl, 0u);
+    EXPECT_EQ(gfx_tex_gl(gfx->imgs[img].tex), gl);   // what a program's own GL calls would bind
+    for (int32_t none : {0, -1, gfx->tex_next, (int32_t)GFX_MAX_TEXTURES}) EXPECT_EQ(gfx_tex_gl(none), 0u) << none;
     uint8_t tex[4 * 4 * 4];
     glBindTexture(GL_TEXTURE_2D, gl);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex);

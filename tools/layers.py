@@ -12,6 +12,10 @@ The layers, lowest first; a file may include its own folder and the folders of l
 A file in platform/<backend>/ belongs to the layer of the header it defines, read from the seam
 table in platform/README.md; every file there must be in that table, and every file the table
 names must exist. Tests, tools, benchmarks and examples sit outside the layers.
+
+The game, the one header and the examples are programs on the framework: of its headers they
+include only the installed ones (GLITZ_PUBLIC_HEADERS in cmake/glitz_framework.cmake), never its
+insides (the *_internal.h headers and the like).
 """
 import os
 import re
@@ -30,6 +34,18 @@ def may_include(src, dst):
     if RANK[dst] == RANK[src]:
         return False   # side by side
     return RANK[dst] < RANK[src]
+
+
+FRAMEWORK = {"ext", "util", "gfx", "sound", "app", "gui"}
+PROGRAMS = ("game", "include", "examples")
+INCLUDED_PATH = re.compile(r'^\s*#\s*include\s*[<"]([a-z_]+/[A-Za-z_0-9./]+)[>"]')
+
+
+def public_headers(root):
+    """The framework headers installed for programs, from the set(GLITZ_PUBLIC_HEADERS ...) block."""
+    with open(os.path.join(root, "cmake", "glitz_framework.cmake"), encoding="utf-8") as f:
+        m = re.search(r"set\(GLITZ_PUBLIC_HEADERS\s+([^)]*)\)", f.read())
+    return set(m.group(1).split()) if m else set()
 
 
 def seam_table(root):
@@ -80,10 +96,28 @@ def main():
                 m = INCLUDE.match(line)
                 if m and not may_include(layer, m.group(1)):
                     faults.append(f"{path}:{number}: {layer} includes {m.group(1)}/ ({line.strip()})")
+    public = public_headers(root)
+    if not public:
+        faults.append("cmake/glitz_framework.cmake: no set(GLITZ_PUBLIC_HEADERS ...) to read")
+    programs = 0
+    for folder in PROGRAMS:
+        for dirpath, _, names in os.walk(os.path.join(root, folder)):
+            for name in sorted(names):
+                if not name.endswith(SOURCE_SUFFIXES):
+                    continue
+                path = os.path.relpath(os.path.join(dirpath, name), root)
+                programs += 1
+                with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+                    for number, line in enumerate(f, 1):
+                        m = INCLUDED_PATH.match(line)
+                        if m and m.group(1).split("/")[0] in FRAMEWORK and m.group(1) not in public:
+                            faults.append(f"{path}:{number}: {m.group(1)} is not an installed header "
+                                          "(a program includes only GLITZ_PUBLIC_HEADERS)")
     for fault in faults:
         print("FAIL: " + fault)
     if not faults:
-        print(f"ok: {len(files)} files, no include runs back up the layers")
+        print(f"ok: {len(files)} files, no include runs back up the layers; "
+              f"{programs} program files include only installed framework headers")
     return 1 if faults else 0
 
 
