@@ -180,15 +180,6 @@ bool video_reset() {
 
 void view_fit() {
     if (!gfx || !driver) return;
-    int32_t vw = (int32_t)gfx->view_w, vh = (int32_t)gfx->view_h, rot = (int32_t)gfx->view_rot;
-    if (vw <= 0 || vh <= 0) return;
-    float sx, sy;
-    if (rot % 180 == 0) {
-        sx = (float)driver->width / vw;
-        sy = (float)driver->height / vh;
-    } else {
-        sx = (float)driver->height / vw;
-        sy = (float)driver->width / vh;
-    }
-    gfx->view_scale = sx < sy ? sx : sy;
+    float scale = gfx_fit_scale(driver->width, driver->height, gfx->view_w, gfx->view_h, gfx->view_rot);
+    if (scale > 0) gfx->view_scale = scale;
 }

@@ -35,7 +35,7 @@ void init_video();
 // False when no window could be opened: the graphics context and the font table are then gone and
 // nothing may draw; the caller stops the program (app.cpp game_event).
 [[nodiscard]] bool video_reset();
-void view_fit();
+void view_fit();   // the view scale for the window (driver->width, height): gfx_fit_scale
 int32_t driver_poll(Event &e);     // 0 when the queue is empty, else 1 with e filled (maybe type 0)
 // One file per flavour of SDL gives the key table, the key details, the display's information and
 // the window's caption: SDL 1.2 itself (platform/desktop/driver_sdl12.cpp) and emscripten's SDL, whose key

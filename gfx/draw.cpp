@@ -8,6 +8,7 @@
 #include "gfx/gfx_internal.h"
 
 #include <cmath>
+#include <utility>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -72,6 +73,14 @@ void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, G
             p.fy = fs[row];
             p.quad = GfxRect{(float)xs[col], (float)ys[row], (float)ws[col], (float)hs[row]};
         }
+}
+
+float gfx_fit_scale(int32_t win_w, int32_t win_h, float view_w, float view_h, float rot) {
+    int32_t vw = (int32_t)view_w, vh = (int32_t)view_h, r = (int32_t)rot;
+    if (win_w <= 0 || win_h <= 0 || vw <= 0 || vh <= 0) return 0;
+    if (r % 180 != 0) std::swap(win_w, win_h);   // a quarter turn lays the canvas across the window
+    float sx = (float)win_w / vw, sy = (float)win_h / vh;
+    return sx < sy ? sx : sy;
 }
 
 GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h, float rot,

@@ -61,6 +61,7 @@ bool gfx_set_view(float w, float h) {
     if (!gfx) return false;
     gfx->view_w = w;
     gfx->view_h = h;
+    if (float scale = gfx_fit_scale(gfx->win_w, gfx->win_h, w, h, gfx->view_rot); scale > 0) gfx->view_scale = scale;
     return true;
 }
 

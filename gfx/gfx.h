@@ -47,8 +47,9 @@ int32_t gfx_img_load(const char *name);
 // missing, or without a context.
 GfxRect gfx_img_size(int32_t img);
 
-// Sets the canvas size (default 1024 x 768 after each video reset); gfx_view applies it. False,
-// and nothing changes, without a context: then nothing can be drawn this frame.
+// Sets the canvas size (default 1024 x 768 after each video reset) and fits it into the window,
+// aspect kept; gfx_view applies it. False, and nothing changes, without a context: then nothing
+// can be drawn this frame.
 bool gfx_set_view(float w, float h);
 // Sets the projection for the canvas (fitted into the window, aspect kept, centred) and resets
 // the translation's matrix; call once per frame before drawing.

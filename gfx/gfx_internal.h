@@ -86,6 +86,10 @@ GfxRect gfx_img_tex_rect(const GfxImage &img, const GfxRect &tex, float fx, floa
 // min(w / 2, border) wide and min(h / 2, border) high, negative ones included.
 struct GfxBoxPart { float fx, fy; GfxRect quad; };
 void gfx_box_parts(int32_t x, int32_t y, int32_t w, int32_t h, int32_t border, GfxBoxPart parts[9]);
+// The scale that fits a view_w x view_h canvas (whole units, truncated) turned by rot degrees
+// (truncated) into a win_w x win_h window, aspect kept: the smaller of the two axes' quotients
+// (letterboxed, not stretched). 0 when a size is not positive: the caller keeps the scale it had.
+float gfx_fit_scale(int32_t win_w, int32_t win_h, float view_w, float view_h, float rot);
 // gfx_unproject for an explicit window size (win_w, win_h) and view.
 GfxPoint gfx_unproject_view(float win_w, float win_h, float view_w, float view_h, float rot,
                             float scale, float px, float py, float dx, float dy);

@@ -286,6 +286,35 @@ TEST_F(BareGfx, UnprojectAtTheSmallWindowScale) {
     EXPECT_TRUE(std::isfinite(c.x));
 }
 
+// A program's own canvas is fitted into the window as it is set, letterboxed, not stretched
+// (faults: the scale kept from the last video reset; the larger quotient; sizes not truncated).
+TEST_F(BareGfx, SetViewFitsTheCanvasIntoTheWindow) {
+    gfx->view_scale = 1;
+    EXPECT_TRUE(gfx_set_view(512, 384));   // no window known yet: the scale stays
+    EXPECT_EQ(gfx->view_scale, 1.0f);
+    gfx_set_window(1024, 768);
+    const struct { float w, h, scale; } cases[] = {
+        {512, 384, 2}, {800, 600, 1.28f}, {1280, 768, 0.8f}, {1024, 1536, 0.5f}, {1024.9f, 768.9f, 1}};
+    for (const auto &c : cases) {
+        EXPECT_TRUE(gfx_set_view(c.w, c.h));
+        EXPECT_FLOAT_EQ(gfx->view_scale, c.scale) << c.w << " x " << c.h;
+    }
+    gfx_set_view(512, 384);   // the window's centre and corner are the canvas's
+    GfxPoint c = gfx_unproject(512, 384, 0, 0);
+    EXPECT_NEAR(c.x, 256, 1e-3);
+    EXPECT_NEAR(c.y, 192, 1e-3);
+    c = gfx_unproject(1024, 768, 0, 0);
+    EXPECT_NEAR(c.x, 512, 1e-3);
+    EXPECT_NEAR(c.y, 384, 1e-3);
+    gfx->view_rot = 90;   // a quarter turn lays the canvas across the window
+    gfx_set_view(768, 1024);
+    EXPECT_FLOAT_EQ(gfx->view_scale, 1.0f);
+    gfx_set_view(1024, 768);
+    EXPECT_FLOAT_EQ(gfx->view_scale, 0.75f);
+    gfx_set_view(0, 768);   // no size: the scale stays
+    EXPECT_FLOAT_EQ(gfx->view_scale, 0.75f);
+}
+
 TEST(GfxNoContext, EveryCallIsHarmless) {
     ASSERT_EQ(gfx, nullptr);
     gfx_view();

@@ -38,6 +38,11 @@ struct Routing : ::testing::Test {
 };
 
 TEST_F(Routing, PressOnOverlapFocusesTheLaterChildAndEmptySpaceBlurs) {
+    // Hit tests read both coordinates: below the children, with x over b, is empty space.
+    send(root, mouse(EV_MOUSEMOVE, 80, 60));
+    EXPECT_EQ(nullptr, root.hover_child);
+    EXPECT_EQ(0, send(root, mouse(EV_MOUSEDOWN, 80, 60)));
+    EXPECT_EQ(nullptr, root.focus_child);
     EXPECT_EQ(22, send(root, mouse(EV_MOUSEDOWN, 45, 10)));
     EXPECT_EQ(b, root.focus_child);
     EXPECT_EQ(b, root.hover_child);
