@@ -224,6 +224,9 @@ TEST_F(DispatchTest, MouseEventsReachTheStateInViewUnits) {
     d.height = 1024;
     view_fit();
     EXPECT_FLOAT_EQ(gfx->view_scale, 1.0f);
+    d.width = 0;   // no window size: the scale stays
+    view_fit();
+    EXPECT_FLOAT_EQ(gfx->view_scale, 1.0f);
     delete gfx;
     gfx = nullptr;
     driver = nullptr;

@@ -286,6 +286,23 @@ TEST_F(BareGfx, UnprojectAtTheSmallWindowScale) {
     EXPECT_TRUE(std::isfinite(c.x));
 }
 
+// The fit: the smaller quotient, the window's sides swapped for a quarter turn only, and 0 (the
+// caller keeps its scale) when any one side is empty or negative, never for a side of 1.
+TEST(GfxFitScale, SmallerQuotientOrZeroForAnEmptySide) {
+    const struct { int32_t ww, wh; float vw, vh, rot, scale; } cases[] = {
+        {1024, 768, 1024, 768, 0, 1},      {640, 480, 1024, 768, 0, 0.625f}, {1280, 768, 1024, 768, 0, 1},
+        {1024, 768, 1024, 768, 180, 1},    {1024, 768, 1024, 768, 90, 0.75f}, {1024, 768, 1024, 768, 270, 0.75f},
+        {768, 1024, 1024, 768, -90, 1},    {1024, 768, 1024, 768, 360, 1},   {1024, 768, 1024.7f, 768.7f, 0.5f, 1},
+        {1, 1, 1, 1, 0, 1},                {1, 768, 1024, 768, 0, 1.0f / 1024}, {1024, 1, 1024, 768, 0, 1.0f / 768},
+        {1024, 768, 1, 768, 0, 1},         {1024, 768, 1024, 1, 0, 1},
+        {0, 768, 1024, 768, 0, 0},         {1024, 0, 1024, 768, 0, 0},        {1024, 768, 0.9f, 768, 0, 0},
+        {1024, 768, 1024, 0, 0, 0},        {-1024, 768, 1024, 768, 0, 0},     {1024, -768, 1024, 768, 0, 0},
+        {1024, 768, -1024, 768, 0, 0},     {1024, 768, 1024, -768, 0, 0}};
+    for (const auto &c : cases)
+        EXPECT_FLOAT_EQ(gfx_fit_scale(c.ww, c.wh, c.vw, c.vh, c.rot), c.scale)
+            << c.ww << " x " << c.wh << ", view " << c.vw << " x " << c.vh << " at " << c.rot;
+}
+
 // A program's own canvas is fitted into the window as it is set, letterboxed, not stretched
 // (faults: the scale kept from the last video reset; the larger quotient; sizes not truncated).
 TEST_F(BareGfx, SetViewFitsTheCanvasIntoTheWindow) {
