@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "test_gfx_support.h"
+#include "util/zev_json.h"
 #include "util/zev_var_object.h"
 #include "gfx/gfx_internal.h"
 
@@ -62,6 +63,23 @@ TEST(GfxCatalogue, ImagesShareTheirAtlasAndAreLoadedOnce) {
     CaptureStderr();
     EXPECT_EQ(gfx_img_load("b"), 1);
     GetCapturedStderr();
+}
+
+// Decoding ahead reads an untrusted catalogue without a word and leaves it as it was, whatever an
+// entry holds (faults: an element read that adds a key; a type error for an entry that is no
+// object, or a string or list that happens to hold "texture").
+TEST(GfxCatalogue, DecodingAheadIsSilentOnOddEntries) {
+    const std::string text = R"({"n": 5, "s": "a texture", "l": ["texture"], "img": {"texture": "s"},
+        "both": {"fname": "nothere.png", "texture": "n"}, "lost": {"texture": "gone"}, "num": {"texture": 5}})";
+    var cat;
+    ASSERT_EQ(json_parse(cat, text.c_str(), (int)text.size()), 0);
+    const std::string before = cat.str();
+    CaptureStderr();
+    for (const char *name : {"n", "s", "l", "img", "both", "lost", "num", "missing"})
+        gfx_tex_decode_ahead(cat, ".", name);
+    gfx_tex_decode_ahead_drop();
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(cat.str(), before);
 }
 
 TEST(GfxCatalogue, MissingEntriesAndFilesGiveSlotZeroOnce) {

@@ -57,12 +57,12 @@ TEST_F(BareGfx, ClipStackNestsInOriginCoordinates) {
     expect_rect(a, -5, -5, 500, 500);
 
     gfx_clip_push(100, 100);
-    gfx_translate(80, 80);
+    gfx_translate(80, 60);
     gfx_clip_push(50, 50);
-    expect_rect(gfx->clips[2], 80, 80, 20, 20);   // the inner one is cut to its parent
-    a = {0, 0, 50, 50};                           // in current (translated) units
+    expect_rect(gfx->clips[2], 80, 60, 20, 40);   // the inner one is cut to its parent
+    a = {0, 0, 50, 50};                           // in current (translated) units, x and y each by its own
     ASSERT_TRUE(gfx_clip(a, nullptr));
-    expect_rect(a, 0, 0, 20, 20);
+    expect_rect(a, 0, 0, 20, 40);
 
     gfx_translate(30, 0);   // a child entirely outside its parent clips everything away
     gfx_clip_push(10, 10);
@@ -71,13 +71,14 @@ TEST_F(BareGfx, ClipStackNestsInOriginCoordinates) {
     gfx_clip_pop();
     gfx_translate(-30, 0);
     gfx_clip_pop();
-    gfx_translate(-80, -80);
+    gfx_translate(-80, -60);
     a = {90, 90, 20, 20};
     ASSERT_TRUE(gfx_clip(a, nullptr));
     expect_rect(a, 90, 90, 10, 10);
     gfx_clip_pop();
     EXPECT_EQ(gfx->clip_depth, 0);
     EXPECT_EQ(gfx->origin[0], 0);
+    EXPECT_EQ(gfx->origin[1], 0);
 }
 
 TEST_F(BareGfx, DepthBeyondEightClipsEverythingUntilPopped) {

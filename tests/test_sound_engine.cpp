@@ -5,6 +5,7 @@
 #include "tests/test_sound_files.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <stdlib.h>
 #include <unistd.h>
 #include "sound/engine.h"
@@ -97,6 +98,7 @@ TEST_P(WavVariantTest, DecodesWithItsLevelOnEachSide) {
     ASSERT_TRUE(write_sf_wav(path, c.format, c.rate, c.amps, 441.0, 0.5));
     std::vector<uint8_t> b;
     ASSERT_TRUE(file_read_all(path.c_str(), &b, 1u << 24));
+    const std::vector<uint8_t> written = b;
     size_t fmt = find_chunk(b, "fmt "), data = find_chunk(b, "data");
     ASSERT_TRUE(fmt && data);
     if (c.mask) set_le32(b, fmt + 8 + 20, c.mask);
@@ -121,6 +123,17 @@ TEST_P(WavVariantTest, DecodesWithItsLevelOnEachSide) {
     EXPECT_NEAR(e->position_ms(v), 450, 1);
     render(6615);
     EXPECT_TRUE(e->is_finished(v));   // 0.5 s long (ADPCM up to a block more), placeholders included
+    if (c.edit == LENGTHS_ZERO || c.edit == LENGTHS_ALL_ONES) {
+        // Placeholder lengths change nothing that is heard, up to the last frame.
+        auto whole = [&](const std::vector<uint8_t> &bytes, const char *name) {
+            SoundSource *src = e->add_source(file(name, bytes).c_str());
+            EXPECT_TRUE(src);
+            if (src) e->play(src, false, false, true);
+            return render(26460);
+        };
+        std::vector<int16_t> edited = whole(b, "edited.wav"), as_written = whole(written, "written.wav");
+        EXPECT_TRUE(edited == as_written);
+    }
 }
 
 const int kWav = SF_FORMAT_WAV, kWavEx = SF_FORMAT_WAVEX;
@@ -188,6 +201,13 @@ TEST_F(EngineTest, VolumeAndPanSetTheChannelLevels) {
     std::vector<int16_t> out = render(4410);
     EXPECT_GT(channel_rms(out, 0), 20000.0);
     EXPECT_EQ(channel_rms(out, 1), 0.0);
+    int16_t lo = 0, hi = 0;   // clipped, not wrapped round: the peaks sit at full scale
+    for (size_t k = 0; k < out.size(); k += 2) {
+        lo = std::min(lo, out[k]);
+        hi = std::max(hi, out[k]);
+    }
+    EXPECT_EQ(hi, 32767);
+    EXPECT_EQ(lo, -32768);
 }
 
 TEST_F(EngineTest, PausedVoiceIsSilentAndKeepsItsPlaceUntilUnpaused) {
